@@ -1,0 +1,40 @@
+#include "arduinoSerialPort/ArduinoSerial.h"
+
+#include "arduinoSerialPort/ArduinoSerialException.h"
+#include "arduinoSerialPort/serialport.h"
+#include "frontend/Conversions.h"
+
+ArduinoSerial::ArduinoSerial(const std::string& port, int baudrate) : fBaudrate(baudrate), fPort(port) {
+  init();
+}
+
+void ArduinoSerial::init() {
+  fFd = serialport_init(fPort.c_str(), fBaudrate);
+  if (fFd == SERIALPORT_BUSY) {
+    fFd = -1;
+    throw SerialPortBusyException(fPort);
+  }
+  if (fFd == -1) throw ArduinoSerialException("serial port init failed");
+}
+
+void ArduinoSerial::writeString(const std::string& text) {
+  if (serialport_write(fFd, text.c_str()) == -1) throw ArduinoSerialException("writeString");
+}
+
+void ArduinoSerial::writeByte(unsigned char byte) {
+  if (serialport_writebyte(fFd, byte) == -1) throw ArduinoSerialException("writeByte");
+}
+
+std::string ArduinoSerial::readUntil(char until) {
+  char buffer[READ_BUFFER_SIZE];
+  switch (serialport_read_until(fFd, buffer, until, READ_BUFFER_SIZE, REPLY_TIMEOUT_MS)) {
+    case 0: return std::string(buffer);
+    case SERIALPORT_TIMEOUT:
+      throw ArduinoSerialException("no reply from the board within " + Conversions::int2str(REPLY_TIMEOUT_MS) +
+                                   " ms");
+    case SERIALPORT_OVERFLOW:
+      throw ArduinoSerialException("reply of " + Conversions::int2str(READ_BUFFER_SIZE - 1) +
+                                   " bytes or more without a line end");
+    default: throw ArduinoSerialException("writeString");
+  }
+}

@@ -1,0 +1,37 @@
+// ArduinoSerial: one serial line, by device path and baud rate. Turns every
+// failure of the serial driver functions into an ArduinoSerialException.
+//
+// The descriptor is never closed: it stays open until the process ends,
+// also when init() opens the device again.
+#ifndef PMCKEYS_ARDUINOSERIALPORT_ARDUINOSERIAL_H
+#define PMCKEYS_ARDUINOSERIALPORT_ARDUINOSERIAL_H
+
+#include <string>
+
+class ArduinoSerial {
+public:
+  static const int READ_BUFFER_SIZE = 256;
+  // How long readUntil() waits for the delimiter.
+  static const int REPLY_TIMEOUT_MS = 2000;
+
+  ArduinoSerial() = default;
+  // Opens the device at once; throws when that fails.
+  ArduinoSerial(const std::string& port, int baudrate);
+
+  void setPort(const std::string& port) { fPort = port; }
+  void setBaudrate(int baudrate) { fBaudrate = baudrate; }
+  const std::string& port() const { return fPort; }
+
+  void init();
+  void writeString(const std::string& text);
+  void writeByte(unsigned char byte);
+  // The text read, delimiter included.
+  std::string readUntil(char until);
+
+private:
+  int fFd = -1;
+  int fBaudrate = 9600;
+  std::string fPort;
+};
+
+#endif

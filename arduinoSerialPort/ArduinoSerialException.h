@@ -1,0 +1,33 @@
+// ArduinoSerialException: the one exception of the serial line layer. Its
+// what() is "ArduinoSerial failed:" followed by the message it was given.
+#ifndef PMCKEYS_ARDUINOSERIALPORT_ARDUINOSERIALEXCEPTION_H
+#define PMCKEYS_ARDUINOSERIALPORT_ARDUINOSERIALEXCEPTION_H
+
+#include <exception>
+#include <string>
+
+class ArduinoSerialException : public std::exception {
+public:
+  explicit ArduinoSerialException(const std::string& message);
+  ~ArduinoSerialException() noexcept override = default;
+  const char* what() const noexcept override { return fText.c_str(); }
+  const std::string& message() const { return fMessage; }
+
+private:
+  std::string fMessage;
+  std::string fText;  // owns what() for as long as the exception lives
+};
+
+// The device is held by another process. Kept apart from
+// ArduinoSerialException on purpose: a busy device is no reason to fall back
+// to the recording port, so the serial key port lets it pass.
+class SerialPortBusyException : public std::exception {
+public:
+  explicit SerialPortBusyException(const std::string& device);
+  const char* what() const noexcept override { return fText.c_str(); }
+
+private:
+  std::string fText;
+};
+
+#endif

@@ -1,0 +1,113 @@
+#include "arduinoSerialPort/ArduinoSerialPort.h"
+
+#include <errno.h>
+#include <time.h>
+
+#include <cstdlib>
+#include <map>
+#include <sstream>
+
+#include "arduinoSerialPort/ArduinoSerial.h"
+#include "arduinoSerialPort/ArduinoSerialException.h"
+
+#ifndef PMCKEYS_DEFAULT_DEVICE
+#define PMCKEYS_DEFAULT_DEVICE "/zov/odu.zezezuzid-I7007dor"
+#endif
+
+namespace {
+
+std::map<int, std::string> keyMap;
+
+// The board's character for each key, by ascending code.
+int dummy() {
+  static const std::string lines[] = {
+      "9                    -> 0xf0", "1                    -> 0xf1", "5                    -> 0xf2",
+      "E                    -> 0xf3", "7                    -> 0xf4", "S                    -> 0xf5",
+      "3                    -> 0xf6", "+                    -> 0xf7", "8                    -> 0xf8",
+      "0                    -> 0xf9", "4                    -> 0xfa", "M                    -> 0xfb",
+      "6                    -> 0xfc", "-                    -> 0xfd", "2                    -> 0xfe",
+  };
+  for (const std::string& line : lines) {
+    std::stringstream in(line, std::ios::in | std::ios::out);
+    std::string character;
+    std::string arrow;
+    int code = 0;
+    in >> character >> arrow >> std::hex >> code;
+    keyMap[code] = character;
+  }
+  return 1;
+}
+
+const int dummyVar = dummy();
+
+}  // namespace
+
+std::string ArduinoSerialPort::defaultDevice() {
+  const char* fromEnvironment = std::getenv("PMCKEYS_DEVICE");
+  if (fromEnvironment != nullptr && *fromEnvironment != '\0') return fromEnvironment;
+  return PMCKEYS_DEFAULT_DEVICE;
+}
+
+std::string ArduinoSerialPort::keyCharacter(int keyCode) {
+  auto found = keyMap.find(keyCode);
+  return found == keyMap.end() ? std::string() : found->second;
+}
+
+ArduinoSerialPort::ArduinoSerialPort() : ArduinoSerialPort(defaultDevice(), BAUDRATE) {}
+
+ArduinoSerialPort::ArduinoSerialPort(const std::string& port, int baudrate) {
+  (void)dummyVar;
+  try {
+    fSerial = new ArduinoSerial(port, baudrate);
+    sleepMs(STARTUP_PAUSE_MS);  // the board resets when the line opens
+    fInitSucceeded = true;
+  } catch (const ArduinoSerialException&) {
+    fSerial = nullptr;  // the driver has said why on standard error
+    fInitSucceeded = false;
+  }
+}
+
+ArduinoSerialPort::~ArduinoSerialPort() {
+  delete fSerial;
+  fSerial = nullptr;
+}
+
+void ArduinoSerialPort::send(int keyCode) {
+  auto found = keyMap.find(keyCode);
+  if (found == keyMap.end() || fSerial == nullptr) return;
+  fSerial->writeString(found->second);
+  sleepMs(REPLY_PAUSE_MS);
+  fSerial->readUntil('\n');  // any line completes the key press
+}
+
+// nanosleep rather than usleep: usleep need not take a second or more, and a
+// signal must not cut a documented pause short.
+void ArduinoSerialPort::sleepMs(int ms) const {
+  if (ms <= 0) return;
+  struct timespec rest;
+  rest.tv_sec = ms / 1000;
+  rest.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
+  while (nanosleep(&rest, &rest) == -1 && errno == EINTR) {
+  }
+}
+
+void ArduinoSerialPort::init() {
+  if (fSerial == nullptr) return;  // a failed port has no line left to open
+  try {
+    fSerial->init();
+    sleepMs(STARTUP_PAUSE_MS);
+    fInitSucceeded = true;
+  } catch (const ArduinoSerialException&) {
+    delete fSerial;
+    fSerial = nullptr;
+    fInitSucceeded = false;
+  }
+}
+
+void ArduinoSerialPort::setPort(const std::string& port) {
+  if (fSerial != nullptr) fSerial->setPort(port);
+}
+
+void ArduinoSerialPort::setBaudrate(int baudrate) {
+  if (fSerial != nullptr) fSerial->setBaudrate(baudrate);
+}

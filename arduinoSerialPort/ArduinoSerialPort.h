@@ -1,0 +1,47 @@
+// ArduinoSerialPort: the key port that reaches the device's keypad through
+// an Arduino board on a USB serial line. Every key code with a character
+// becomes that one character on the line; the port then pauses 50 ms and
+// reads the board's one-line reply. The release code sends nothing.
+//
+// Owns its ArduinoSerial line object. Construction either opens the line and
+// waits 2 s for the board to start (initSucceeded() true) or fails quietly
+// apart from the driver's perror line (initSucceeded() false).
+#ifndef PMCKEYS_ARDUINOSERIALPORT_ARDUINOSERIALPORT_H
+#define PMCKEYS_ARDUINOSERIALPORT_ARDUINOSERIALPORT_H
+
+#include <string>
+
+#include "ports/HardwarePort.h"
+
+class ArduinoSerial;
+
+class ArduinoSerialPort : public HardwarePort {
+public:
+  static const int BAUDRATE = 9600;
+  static const int STARTUP_PAUSE_MS = 2000;
+  static const int REPLY_PAUSE_MS = 50;
+
+  // The device named by $PMCKEYS_DEVICE when that is set and not empty,
+  // otherwise the compiled-in default.
+  static std::string defaultDevice();
+  // The character sent for a key code, or "" when the code has none.
+  static std::string keyCharacter(int keyCode);
+
+  ArduinoSerialPort();
+  ArduinoSerialPort(const std::string& port, int baudrate);
+  ~ArduinoSerialPort() override;
+
+  bool initSucceeded() const override { return fInitSucceeded; }
+  void send(int keyCode) override;
+  void sleepMs(int ms) const override;
+
+  void init();
+  void setPort(const std::string& port);
+  void setBaudrate(int baudrate);
+
+private:
+  ArduinoSerial* fSerial = nullptr;
+  bool fInitSucceeded = false;
+};
+
+#endif

@@ -1,0 +1,96 @@
+// Dad10: the Digitech PMC 10 MIDI Footcontroller as the program sees it: a
+// set of named front-panel keys, the compound commands that name places in
+// its menus, a key press engine that presses them through a key port, and
+// the channel and pedal procedures.
+//
+// A singleton reached through getInstance(); creating it creates the key
+// port (which may open the serial line). The instance owns its port and
+// lives until the process ends. While a sequence is pressed with the return
+// flag, the engine records the trail: the tokens that lead back through the
+// menus, newest first, which returnFromTrail() presses afterwards.
+#ifndef PMCKEYS_COMMANDMODEL_DAD10_H
+#define PMCKEYS_COMMANDMODEL_DAD10_H
+
+#include <list>
+#include <map>
+#include <string>
+
+class HardwarePort;
+
+class Dad10 {
+public:
+  static const int RELEASE_KEY = 255;
+  static const int DEFAULT_DELAY_MS = 15;
+  static const int RETURN_PAUSE_MS = 500;
+
+  static Dad10* getInstance();
+
+  // For tests: a model on a port of the caller's choosing (owned from now on).
+  explicit Dad10(HardwarePort* port);
+  ~Dad10();
+  Dad10(const Dad10&) = delete;
+  Dad10& operator=(const Dad10&) = delete;
+
+  bool initSucceeded() const { return fInitSucceeded; }
+  void setDelayInMilliseconds(int ms) { fDelayMs = ms; }
+
+  // Key press primitives: one press is eight calls on the port.
+  void releaseKey();
+  void innerPressKey(int code);
+  void pressKey(int code);
+
+  // Decodes and presses one token (key name, hex token or compound command),
+  // extending the trail when record is true. False when the token, or a
+  // token of its expansion, names nothing (a warning has been written).
+  bool pressKey(std::string token, bool record);
+
+  // Presses every token of [first, last), then shows and/or presses the
+  // trail. False when any token named nothing.
+  template <typename Iterator>
+  bool pressSequence(Iterator first, Iterator last, bool display, bool returnAlong) {
+    bool allKnown = true;
+    for (Iterator it = first; it != last; ++it) {
+      if (!pressKey(*it, returnAlong)) allKnown = false;
+    }
+    if (display) displayTrail();
+    if (returnAlong) returnFromTrail();
+    return allKnown;
+  }
+
+  void displayTrail();
+  void returnFromTrail();
+  const std::list<std::string>& trail() const { return fTrail; }
+
+  static int decodeSingleToken(std::string token);
+  static int decodeDad10Key(std::string name);
+  static std::string decodeCompound(std::string name);
+
+  void initMap();
+  void displayCommands();
+
+  // Procedures. Each checks its number first; false (with one line on
+  // standard error, nothing pressed) when it is out of range.
+  bool setDad10Channel(int channel);
+  bool startCalibratePedal(int pedal);
+  bool returnFromCalibratePedal(int pedal);
+  bool calibratePedal(int pedal);
+
+  static std::map<std::string, int> fgPmcKeyMap;
+  static std::map<std::string, std::string> fgPmcCompoundMap;
+
+private:
+  Dad10();
+
+  static Dad10* fgInstance;
+
+  bool fInitSucceeded;
+  int fDelayMs;
+  HardwarePort* fPort;
+  std::list<std::string> fTrail;
+};
+
+// Pedal numbers are checked the same way by every pedal operation, including
+// the free calibratePedal() of the command line.
+bool validPedal(int pedal);
+
+#endif

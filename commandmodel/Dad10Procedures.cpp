@@ -1,0 +1,55 @@
+// The device procedures: setting the device's MIDI channel and calibrating
+// an expression pedal.
+#include <iostream>
+#include <list>
+#include <string>
+
+#include "commandmodel/Dad10.h"
+#include "frontend/Conversions.h"
+
+namespace {
+
+bool reportInvalidPedal(int pedal) {
+  std::cerr << "Dad10::calibratePedal called with invalid pedal : <" << pedal << ">" << std::endl;
+  return false;
+}
+
+}  // namespace
+
+bool validPedal(int pedal) { return (pedal >= 1 && pedal <= 2) || reportInvalidPedal(pedal); }
+
+bool Dad10::setDad10Channel(int channel) {
+  if (channel < 1 || channel > 16) {
+    std::cerr << "Dad10::setDad10Channel called with invalid channel : <" << channel << ">" << std::endl;
+    return false;
+  }
+  std::list<std::string> tokens{"DAD10CHANNEL"};
+  if (channel > 9) tokens.emplace_back(1, static_cast<char>('0' + channel / 10));
+  tokens.emplace_back(1, static_cast<char>('0' + channel % 10));
+  return pressSequence(tokens.begin(), tokens.end(), true, true);
+}
+
+bool Dad10::startCalibratePedal(int pedal) {
+  if (!validPedal(pedal)) return false;
+  return pressKey("SETUPEXPRPEDL" + std::string(1, static_cast<char>('0' + pedal)) + "ENTER", false);
+}
+
+bool Dad10::returnFromCalibratePedal(int pedal) {
+  if (!validPedal(pedal)) return false;
+  return pressKey("ENDCALIBRATEPEDAL" + Conversions::int2str(pedal), false);
+}
+
+bool Dad10::calibratePedal(int pedal) {
+  if (!validPedal(pedal)) return false;
+  bool done = startCalibratePedal(pedal);
+  for (const char* position : {" down, then", " up, then"}) {
+    std::cout << "Place pedal " << pedal << position << std::endl;
+    std::cout << "type \"ok\" followed by return key when done." << std::endl;
+    std::string word;
+    std::cin >> word;  // any word confirms; end of input does not wait
+    done = pressKey("ENTER", false) && done;
+  }
+  done = returnFromCalibratePedal(pedal) && done;
+  std::cout << "done." << std::endl;
+  return done;
+}

@@ -1,0 +1,21 @@
+// The command line of pmckeys: decides from the first argument which form
+// of invocation is meant and hands the work to the help screens, the device
+// procedures or the key engine. main() is only a call of runCommandLine().
+#ifndef PMCKEYS_FRONTEND_COMMANDLINE_H
+#define PMCKEYS_FRONTEND_COMMANDLINE_H
+
+// Exit statuses.
+enum ExitStatus {
+  EXIT_DONE = 0,       // the request was carried out
+  EXIT_NOT_DONE = 1,   // it was not (the reason is on standard error)
+  EXIT_USAGE = 2,      // no arguments: the usage screen was shown
+};
+
+// Runs one invocation and returns its exit status. Never throws.
+int runCommandLine(int argc, char** argv);
+
+// The interactive calibration of pedal 1 or 2 on the device model's
+// instance, created only once the pedal number has been found valid.
+bool calibratePedal(int pedal);
+
+#endif

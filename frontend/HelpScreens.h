@@ -1,0 +1,13 @@
+// The three help screens: usage, cable wiring and the command listing. Each
+// writes a fixed text on standard output and returns.
+#ifndef PMCKEYS_FRONTEND_HELPSCREENS_H
+#define PMCKEYS_FRONTEND_HELPSCREENS_H
+
+class App;
+
+void displayUsage(App& app);
+void displayCable();
+// Creates the device model (and with it the key port) to read its tables.
+void displayCommands();
+
+#endif

@@ -1,0 +1,3 @@
+#include "frontend/CommandLine.h"
+
+int main(int argc, char** argv) { return runCommandLine(argc, argv); }

@@ -1,0 +1,142 @@
+#include "simulator/MenuModel.h"
+
+namespace {
+
+const int NEXT_KEY = 0xfb;  // also MENU
+const int PREV_KEY = 0xf5;
+const int ENTER_KEY = 0xf3;
+
+MenuItem plain(const char* name, const char* danger = nullptr) { return {name, nullptr, {}, false, danger}; }
+MenuItem withSteps(const char* name, std::vector<const char*> steps) {
+  return {name, nullptr, std::move(steps), false, nullptr};
+}
+MenuItem operation(const char* name, std::vector<const char*> steps, const char* danger) {
+  return {name, nullptr, std::move(steps), true, danger};
+}
+MenuItem opens(const MenuList& list) { return {list.name, &list, {}, false, nullptr}; }
+
+const MenuList kEditPatch{"EDITPATCH",
+                          {plain("EDITPATCHNR"), withSteps("EDITPATCHNAME", {"EDITPATCHNAMEENTER"}),
+                           withSteps("EDITMIDISTRINGA", {"EDITMIDISTRINGAENTER"}),
+                           withSteps("EDITMIDISTRINGB", {"EDITMIDISTRINGBENTER"}), plain("EDITEXPRPDL1"),
+                           plain("EDITEXPRPDL2"), plain("PDLACTIONSWITCH"), plain("RECORDMIDISTRINGA"),
+                           plain("RECORDMIDISTRINGB"), plain("COPYPATCH", "copies a patch over another patch"),
+                           plain("ERASEPATCH", "erases a patch"), plain("EXITEDITPATCH")}};
+
+const MenuList kEditBank{"EDITBANK",
+                         {plain("EDITBANKNR"), plain("EDITBANKNAME"), plain("BANKMODE"), plain("BANKASSPEDALS"),
+                          plain("COPYBANK", "copies a bank over another bank"), plain("ERASEBANK", "erases a bank"),
+                          plain("EXITEDITBANK")}};
+
+const MenuList kEditSet{"EDITSET",
+                        {plain("EDITSETNR"), plain("EDITSETSEQ"), plain("COPYSET", "copies a set over another set"),
+                         plain("ERASESET", "erases a set"), plain("EXITEDITSET")}};
+
+const MenuList kMidi{"MIDI",
+                     {plain("MIDIMERGING"), plain("FILTEREXTRAPC"), plain("DAD10CHANNEL"), plain("DEFAULTCHANNEL"),
+                      plain("MIDIFILTERS"),
+                      operation("MIDIDATADUMP", {"MIDIPRESSENTERDUMP", "MIDIDATADUMPCOMPLETE"},
+                                "sends the whole memory as a MIDI dump, which overwrites a receiving device"),
+                      operation("MIDIPATCHDUMP", {"SRCPATCH1", "DSTPATCH1", "MIDIPATCHDUMPCOMPLETE"},
+                                "sends patches as a MIDI dump, which overwrites a receiving device"),
+                      plain("MIDIEXIT")}};
+
+const MenuList kMiscSetup{"MISCSETUP",
+                          {plain("MEMORY"), plain("LEDDISPLAY"), plain("POWERUPPATCH"), plain("SYSEXEDIT"),
+                           withSteps("SETUPEXPRPEDL1", {"SETUPEXPRPEDL1ENTER", "SETUPEXPRPEDL1UP"}),
+                           withSteps("SETUPEXPRPEDL2", {"SETUPEXPRPEDL2ENTER", "SETUPEXPRPEDL2UP"}),
+                           plain("EXITMISCSETUP")}};
+
+const MenuList kUtilities{"UTILITIES",
+                          {opens(kMidi), plain("GLOBEXPRPDL1"), plain("GLOBEXPRPDL2"), plain("HEXPATCHEDIT"),
+                           operation("EXPNDRNSTAT", {"EXPNDPATCH", "EXPNDCOMPLETE"},
+                                     "rewrites patches (expands running status)"),
+                           operation("SHRNKRNSTAT", {"SHRNKPATCH", "SHRNKCOMPLETE"},
+                                     "rewrites patches (shrinks running status)"),
+                           operation("FACTORYPRESETS", {"PRESSENTERRESET", "RESETCOMPLETE"},
+                                     "factory reset: erases every patch, bank and set"),
+                           opens(kMiscSetup), plain("EXITUTILS")}};
+
+const MenuList kTopLevel{"MENU",
+                         {opens(kEditPatch), opens(kEditBank), opens(kEditSet), opens(kUtilities),
+                          plain("EXITEDITMENU")}};
+
+void collectNames(const MenuList& list, std::vector<std::string>& names) {
+  for (const MenuItem& item : list.items) {
+    names.emplace_back(item.name);
+    if (item.list != nullptr) collectNames(*item.list, names);
+    for (const char* stepName : item.steps) names.emplace_back(stepName);
+  }
+}
+
+}  // namespace
+
+const char* const MenuModel::PERFORMANCE_MODE = "performance mode";
+
+const MenuList& MenuModel::topLevel() { return kTopLevel; }
+
+std::vector<std::string> MenuModel::placeNames() {
+  std::vector<std::string> names;
+  collectNames(kTopLevel, names);
+  return names;
+}
+
+const MenuItem& MenuModel::item() const {
+  const Frame& frame = fFrames.back();
+  return frame.list->items[static_cast<std::size_t>(frame.index)];
+}
+
+std::string MenuModel::place() const {
+  if (fFrames.empty()) return PERFORMANCE_MODE;
+  return fStep == 0 ? item().name : item().steps[static_cast<std::size_t>(fStep - 1)];
+}
+
+std::string MenuModel::danger() const {
+  return fFrames.empty() || item().danger == nullptr ? "" : item().danger;
+}
+
+MenuModel::Move MenuModel::press(int keyCode) {
+  if (fCompleting) {  // the operation has finished: the item shows again
+    fCompleting = false;
+    fStep = 0;
+  }
+  Move move;
+  if (fFrames.empty()) {
+    if (keyCode == NEXT_KEY) fFrames.push_back({&kTopLevel, 0});
+  } else if (keyCode == ENTER_KEY) {
+    move.performed = enter();
+  } else if (fStep == 0 && keyCode == NEXT_KEY) {
+    step(1);
+  } else if (fStep == 0 && keyCode == PREV_KEY) {
+    step(-1);
+  }
+  move.place = place();
+  return move;
+}
+
+void MenuModel::step(int delta) {
+  Frame& frame = fFrames.back();
+  const int count = static_cast<int>(frame.list->items.size());
+  frame.index = (frame.index + delta + count) % count;
+}
+
+std::string MenuModel::enter() {
+  const MenuItem& current = item();
+  const int steps = static_cast<int>(current.steps.size());
+  if (fStep > 0) {
+    fStep = fStep < steps ? fStep + 1 : 0;
+    fCompleting = current.completes && fStep == steps;
+    return fCompleting && current.danger != nullptr ? current.danger : "";
+  }
+  const Frame& frame = fFrames.back();
+  if (frame.index + 1 == static_cast<int>(frame.list->items.size())) {
+    fFrames.pop_back();  // the exit item
+  } else if (current.list != nullptr) {
+    fFrames.push_back({current.list, 0});
+  } else if (steps > 0) {
+    fStep = 1;
+  } else if (current.danger != nullptr) {
+    return current.danger;  // copy and erase act on ENTER
+  }
+  return "";
+}

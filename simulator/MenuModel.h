@@ -1,0 +1,73 @@
+// MenuModel: where the device is in its menus, as the front-panel keys move
+// it. Written from the device's menu structure, independently of the
+// compound command table, so that the table can be checked against it.
+//
+// From performance mode MENU opens the top level (EDITPATCH, EDITBANK,
+// EDITSET, UTILITIES, EXITEDITMENU); MENU/NEXT and PREV step through a list
+// and wrap at its ends; ENTER opens a position's list, or an item's steps,
+// and ENTER on a list's last (exit) item goes back to where the list was
+// opened. ENTER on the last step of an item goes back to the item; a step
+// that completes an operation (a dump, a factory reset) is shown until the
+// next key, by which time the device shows the item again. Other keys edit
+// values and move nothing.
+#ifndef PMCKEYS_SIMULATOR_MENUMODEL_H
+#define PMCKEYS_SIMULATOR_MENUMODEL_H
+
+#include <string>
+#include <vector>
+
+struct MenuList;
+
+struct MenuItem {
+  const char* name;
+  const MenuList* list;            // the list ENTER opens, or null
+  std::vector<const char*> steps;  // what each further ENTER shows
+  bool completes;                  // the last step carries out the operation
+  const char* danger;              // what the item does to the device's data, or null
+};
+
+struct MenuList {
+  const char* name;
+  std::vector<MenuItem> items;  // the last one is the exit item
+};
+
+class MenuModel {
+public:
+  static const char* const PERFORMANCE_MODE;
+
+  // What one key did.
+  struct Move {
+    std::string place;      // where the device is afterwards
+    std::string performed;  // the operation this key carried out, or ""
+  };
+
+  // The top level, whose lists hold every place of the menus.
+  static const MenuList& topLevel();
+  // Every place the model knows by name, in menu order.
+  static std::vector<std::string> placeNames();
+
+  Move press(int keyCode);
+  std::string place() const;
+  bool inPerformanceMode() const { return fFrames.empty(); }
+  // True on an item's steps, where PREV and NEXT edit values and ENTER
+  // confirms: the ground on which a way back made of PREV ENTER misleads.
+  bool onStep() const { return fStep > 0; }
+  // What the current item does to the device's data, or "".
+  std::string danger() const;
+
+private:
+  struct Frame {
+    const MenuList* list;
+    int index;
+  };
+
+  const MenuItem& item() const;
+  std::string enter();
+  void step(int delta);
+
+  std::vector<Frame> fFrames;  // empty in performance mode
+  int fStep = 0;               // 0 on the item itself, else the step shown
+  bool fCompleting = false;    // an operation's last step is showing
+};
+
+#endif
