@@ -1,0 +1,90 @@
+// The built pmckeys binary without a board: every command-line form, its
+// output on both streams and its exit status, exactly.
+#include <gtest/gtest.h>
+
+#include "tests/support/Process.h"
+
+namespace {
+
+const char* const kNoBoard =
+    "init_serialport: Unable to open port : No such file or directory\ncreating FakeHardwarePort\n";
+const char* const kChannelTrail = "PREV PREV PREV ENTER PREV ENTER PREV PREV PREV PREV  ENTER";
+const char* const kPrompts =
+    "Place pedal 1 down, then\ntype \"ok\" followed by return key when done.\n"
+    "Place pedal 1 up, then\ntype \"ok\" followed by return key when done.\ndone.\n";
+
+ProcessResult pmckeys(const std::vector<std::string>& args, const char* input = nullptr) {
+  ProcessOptions options;
+  options.argv0 = "pmckeys";
+  options.input = input;
+  options.env["PMCKEYS_DEVICE"] = "/nonexistent/pmckeys-test-device";
+  return runProcess(PMCKEYS_BINARY, args, options);
+}
+
+struct Case {
+  std::vector<std::string> args;
+  std::string out;
+  std::string err;
+  int status;
+};
+
+void check(const Case& c, const ProcessResult& result) {
+  std::string line;
+  for (const std::string& arg : c.args) line += " " + arg;
+  EXPECT_EQ(result.out, c.out) << "pmckeys" << line;
+  EXPECT_EQ(result.err, c.err) << "pmckeys" << line;
+  EXPECT_EQ(result.status, c.status) << "pmckeys" << line;
+}
+
+TEST(CommandLine, HelpScreens) {
+  const std::string usage = readTestFile("usage.txt"), cable = readTestFile("cable.txt");
+  const std::string commands = readTestFile("commands.txt");
+  const Case cases[] = {
+      {{}, usage, "", 2},
+      {{"cable"}, cable, "", 0},
+      {{"Cable"}, cable, "", 0},
+      {{"CABLE", "extra", "words"}, cable, "", 0},
+      {{"commands"}, commands, kNoBoard, 0},
+  };
+  for (const Case& c : cases) check(c, pmckeys(c.args));
+}
+
+TEST(CommandLine, UsageNamesTheProgramAsInvoked) {
+  ProcessOptions options;
+  options.argv0 = "../some dir/pmckeys";
+  const ProcessResult result = runProcess(PMCKEYS_BINARY, {}, options);
+  EXPECT_NE(result.out.find("\n  Usage: ../some dir/pmckeys ( [r] { <PMC 10 command> } | cable | commands ) \n"),
+            std::string::npos);
+}
+
+TEST(CommandLine, ProceduresAndKeySequencesWithoutABoard) {
+  const std::string winIo = std::string(kNoBoard) + "Error during initialization of WinIo.\n";
+  const std::string badChannel0 = "Dad10::setDad10Channel called with invalid channel : <0>\n";
+  const Case cases[] = {
+      {{"menu"}, "", winIo, 1},
+      {{"r", "editbank", "enter"}, "", winIo, 1},
+      {{"menu", "cable"}, "", winIo, 1},
+      {{"cables"}, "", winIo, 1},
+      {{"pmcchannel", "3"}, std::string("PMCCHANNEL 3\n") + kChannelTrail, kNoBoard, 1},
+      {{"PmcChannel", "05"}, std::string("PMCCHANNEL 5\n") + kChannelTrail, kNoBoard, 1},
+      {{"pmcchannel", "5x"}, std::string("PMCCHANNEL 5\n") + kChannelTrail, kNoBoard, 1},
+      {{"pmcchannel", "0x10"}, "PMCCHANNEL 0\n", kNoBoard + badChannel0, 1},
+      {{"pmcchannel", "seven"}, "PMCCHANNEL 0\n", kNoBoard + badChannel0, 1},
+      {{"pmcchannel"}, "", "\nchannel number (1 to 16) required on command line!\n\n", 1},
+      {{"calibratepedal"}, "", "\npedal number (1 or 2) required on command line!\n\n", 1},
+      {{"startcalibratepedal"}, "", "\npedal number (1 or 2) required on command line!\n\n", 1},
+      {{"calibratepedal", "3"}, "", "Dad10::calibratePedal called with invalid pedal : <3>\n", 1},
+      {{"startcalibratepedal", "0"}, "", std::string(kNoBoard) +
+                                             "Dad10::calibratePedal called with invalid pedal : <0>\n", 1},
+      {{"startcalibratepedal", "2"}, "", kNoBoard, 1},
+      {{"calibratepedal", "1"}, kPrompts, kNoBoard, 1},
+  };
+  for (const Case& c : cases) check(c, pmckeys(c.args));
+}
+
+TEST(CommandLine, CalibrationReadsTwoWordsFromStandardInput) {
+  check({{"calibratepedal", "1"}, kPrompts, kNoBoard, 1}, pmckeys({"calibratepedal", "1"}, "ok\nok\n"));
+  check({{"calibratepedal", "1"}, kPrompts, kNoBoard, 1}, pmckeys({"calibratepedal", "1"}, "x y"));
+}
+
+}  // namespace

@@ -1,0 +1,32 @@
+// Runs a program as a user would from a shell: its own process, the given
+// arguments and standard input, and the environment of the tests with
+// changes. Collects standard output, standard error and how it ended.
+#ifndef PMCKEYS_TESTS_SUPPORT_PROCESS_H
+#define PMCKEYS_TESTS_SUPPORT_PROCESS_H
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct ProcessResult {
+  std::string out;
+  std::string err;
+  int status = -1;  // the exit status, or -1 when a signal ended it
+  int signal = 0;   // that signal
+  double seconds = 0;
+};
+
+struct ProcessOptions {
+  std::string argv0;                         // argv[0]; the program path when empty
+  const char* input = nullptr;               // standard input; null: /dev/null
+  std::map<std::string, std::string> env;    // variables to set ("" value: unset)
+  int timeoutSeconds = 60;                   // then the process is killed
+};
+
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
+                         const ProcessOptions& options = ProcessOptions());
+
+// The text of a file kept with the tests.
+std::string readTestFile(const std::string& name);
+
+#endif
