@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/file.h>
@@ -47,6 +48,13 @@ int fail(int fd, const char* what) {
   perror(what);
   close(fd);
   return SERIALPORT_ERROR;
+}
+
+// A read that delivers nothing on a non-blocking line means end of file:
+// the line has hung up when poll says so.
+bool hungUp(int fd) {
+  struct pollfd pfd = {fd, POLLIN, 0};
+  return poll(&pfd, 1, 0) > 0 && (pfd.revents & (POLLHUP | POLLERR)) != 0;
 }
 
 long long nowMs() {
@@ -104,9 +112,10 @@ int serialport_read_until(int fd, char* buf, char until, int bufsize, int timeou
     const ssize_t n = read(fd, &b, 1);
     if (n == -1 && errno == EINTR) continue;
     if (n == -1 && errno != EAGAIN && errno != EWOULDBLOCK) return SERIALPORT_ERROR;
+    if (n == 0 && hungUp(fd)) return SERIALPORT_ERROR;
     if (n != 1) {
-      // Nothing waiting (or a line that reports its hang-up as end of file):
-      // poll again until the deadline.
+      // Nothing waiting yet: poll again until the deadline. (A platform that
+      // reports a hang-up only as end of file ends here too.)
       if (nowMs() >= deadline) return SERIALPORT_TIMEOUT;
       usleep(EMPTY_READ_PAUSE_US);
       continue;

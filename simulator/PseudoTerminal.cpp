@@ -1,0 +1,37 @@
+#include "simulator/PseudoTerminal.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <stdexcept>
+
+namespace {
+
+[[noreturn]] void fail(const char* what) { throw std::runtime_error(std::string(what) + ": " + strerror(errno)); }
+
+}  // namespace
+
+PseudoTerminal::PseudoTerminal() {
+  fMaster = posix_openpt(O_RDWR | O_NOCTTY);
+  if (fMaster == -1) fail("posix_openpt");
+  if (grantpt(fMaster) != 0 || unlockpt(fMaster) != 0) fail("grantpt/unlockpt");
+  const char* name = ptsname(fMaster);
+  if (name == nullptr) fail("ptsname");
+  fSlavePath = name;
+  fSlaveHold = open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
+  if (fSlaveHold == -1) fail("open slave");
+  fcntl(fMaster, F_SETFL, fcntl(fMaster, F_GETFL) | O_NONBLOCK);
+}
+
+PseudoTerminal::~PseudoTerminal() {
+  hangUp();
+  if (fSlaveHold != -1) close(fSlaveHold);
+}
+
+void PseudoTerminal::hangUp() {
+  if (fMaster != -1) close(fMaster);
+  fMaster = -1;
+}

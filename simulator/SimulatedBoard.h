@@ -1,0 +1,52 @@
+// SimulatedBoard: the board's side of the serial protocol, played on the
+// master end of a pseudo-terminal. For each character it receives it holds
+// the key, releases it and answers one line ending in '\n', as the board's
+// firmware does, and feeds the key into a MenuModel.
+//
+// For tests of the tool's error handling it can also misbehave: stay
+// silent, answer a line too long for the tool, or hang up the line.
+#ifndef PMCKEYS_SIMULATOR_SIMULATEDBOARD_H
+#define PMCKEYS_SIMULATOR_SIMULATEDBOARD_H
+
+#include <string>
+
+#include "simulator/MenuModel.h"
+
+class PseudoTerminal;
+
+class SimulatedBoard {
+public:
+  static const int HOLD_MS = 15;     // how long a key is held down
+  static const int RELEASE_MS = 15;  // pause after releasing it, before the reply
+
+  enum class Fault { None, Silent, Overlong, HangUp };
+
+  // One character received.
+  struct Reception {
+    unsigned char character = 0;
+    int keyCode = 0;       // 0 for a character that names no key
+    std::string keyName;   // "MENU/NEXT", or "" when keyCode is 0
+    MenuModel::Move move;  // what the key did to the device
+  };
+
+  // faultAfter: how many keys are answered properly before the fault.
+  explicit SimulatedBoard(PseudoTerminal& line, Fault fault = Fault::None, int faultAfter = 0);
+
+  // Waits up to timeoutMs for a character and answers it. False when none came
+  // (or the line is hung up).
+  bool serveOne(int timeoutMs, Reception& reception);
+  const MenuModel& model() const { return fModel; }
+  // The key code of a board character, or 0.
+  static int keyCodeOf(unsigned char character);
+
+private:
+  void reply(const Reception& reception);
+
+  PseudoTerminal& fLine;
+  Fault fFault;
+  int fFaultAfter;
+  int fServed = 0;
+  MenuModel fModel;
+};
+
+#endif

@@ -1,0 +1,40 @@
+// TraceWriter: the simulator's account of a run, one line per character the
+// board received (time, character, key, where the device went), warnings
+// where a real device would have changed or lost data, and a summary.
+#ifndef PMCKEYS_SIMULATOR_TRACEWRITER_H
+#define PMCKEYS_SIMULATOR_TRACEWRITER_H
+
+#include <ostream>
+#include <string>
+
+#include "simulator/SimulatedBoard.h"
+
+class TraceWriter {
+public:
+  // A pause at least this long between two keys is taken for the pause
+  // before a return along the trail (the tool waits 500 ms there).
+  static constexpr double RETURN_PAUSE_S = 0.4;
+
+  // expectReturn: the command returns along the trail after its keys.
+  TraceWriter(std::ostream& out, bool expectReturn);
+
+  void received(double seconds, const SimulatedBoard::Reception& reception, const MenuModel& model);
+  void line(const std::string& text);
+  // The closing lines; status < 0 when there was no command.
+  void summary(const MenuModel& model, int status);
+
+private:
+  void noteReturn(double seconds);
+  void warnAbout(const SimulatedBoard::Reception& reception, const MenuModel& model);
+
+  std::ostream& fOut;
+  bool fExpectReturn;
+  bool fReturning = false;
+  bool fReturnWarned = false;
+  double fLast = -1;
+  int fKeys = 0;
+  std::string fBytes;
+  std::string fLastPlace = MenuModel::PERFORMANCE_MODE;
+};
+
+#endif

@@ -1,0 +1,3 @@
+#include "simulator/SimulatorApp.h"
+
+int main(int argc, char** argv) { return runSimulator(argc, argv); }
