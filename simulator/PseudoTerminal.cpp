@@ -24,6 +24,10 @@ PseudoTerminal::PseudoTerminal() {
   fSlaveHold = open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
   if (fSlaveHold == -1) fail("open slave");
   fcntl(fMaster, F_SETFL, fcntl(fMaster, F_GETFL) | O_NONBLOCK);
+  // A client started from here must not hold the board's end open too, or
+  // hangUp() would not reach it.
+  fcntl(fMaster, F_SETFD, FD_CLOEXEC);
+  fcntl(fSlaveHold, F_SETFD, FD_CLOEXEC);
 }
 
 PseudoTerminal::~PseudoTerminal() {

@@ -1,0 +1,52 @@
+#include "tests/support/SimRun.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+void parseTrace(SimRun& run) {
+  std::istringstream in(run.trace);
+  for (std::string line; std::getline(in, line);) {
+    double seconds = 0;
+    char quote = 0;
+    if (std::sscanf(line.c_str(), " %lf s  %c", &seconds, &quote) == 2) run.times.push_back(seconds);
+    if (line.find("!!") != std::string::npos || line.find("WARNING") != std::string::npos) {
+      run.warnings.push_back(line.substr(line.find_first_not_of(' ')));
+    }
+    const std::string received = "summary: ";
+    if (line.compare(0, received.size(), received) != 0) continue;
+    const std::size_t colon = line.find("received:");
+    if (colon != std::string::npos) {
+      run.bytes = line.size() > colon + 10 ? line.substr(colon + 10) : "";
+    } else if (line.find("the device") != std::string::npos) {
+      run.ending = line;
+    }
+  }
+}
+
+}  // namespace
+
+SimRun runUnderSim(const std::vector<std::string>& pmckeysArgs, const std::vector<std::string>& simOptions,
+                   const char* input) {
+  char traceFile[] = "/tmp/pmckeys-sim-trace-XXXXXX";
+  const int fd = mkstemp(traceFile);
+  close(fd);
+  std::vector<std::string> args(simOptions);
+  args.insert(args.end(), {"--trace", traceFile, "--", PMCKEYS_BINARY});
+  args.insert(args.end(), pmckeysArgs.begin(), pmckeysArgs.end());
+  ProcessOptions options;
+  options.input = input;
+  SimRun run;
+  run.process = runProcess(PMCKEYS_SIM_BINARY, args, options);
+  std::ifstream trace(traceFile);
+  std::ostringstream text;
+  text << trace.rdbuf();
+  run.trace = text.str();
+  std::remove(traceFile);
+  parseTrace(run);
+  return run;
+}
