@@ -1,0 +1,136 @@
+// Measures pmckeys against its documented timing and start-up cost.
+//
+//   pmckeys_bench PMCKEYS PMCKEYS_SIM [RUNS]
+//
+// Key sequences run against a simulated board (pmckeys-sim serving a
+// pseudo-terminal); their wall time is set against the sum of the documented
+// pauses (2 s after opening the line, 2 x 15 ms + 50 ms per key, 500 ms
+// before a return). The board-less forms are timed beside /bin/true.
+#include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Measure {
+  double wall = 0;  // seconds
+  double cpu = 0;   // user + system seconds
+  long maxRssKiB = 0;
+};
+
+Measure run(const std::vector<std::string>& argv, const std::string& device) {
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (!device.empty()) setenv("PMCKEYS_DEVICE", device.c_str(), 1);
+    freopen("/dev/null", "w", stdout);
+    freopen("/dev/null", "w", stderr);
+    std::vector<char*> args;
+    std::vector<std::string> copies(argv);
+    for (std::string& arg : copies) args.push_back(&arg[0]);
+    args.push_back(nullptr);
+    execv(args[0], args.data());
+    _exit(127);
+  }
+  int status = 0;
+  struct rusage usage;
+  wait4(pid, &status, 0, &usage);
+  Measure m;
+  m.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  m.cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+          static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  m.maxRssKiB = usage.ru_maxrss;
+  return m;
+}
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+pid_t startBoard(const std::string& sim, std::string& device) {
+  int out[2];
+  if (pipe(out) != 0) exit(1);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(out[1], STDOUT_FILENO);
+    execl(sim.c_str(), sim.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(out[1]);
+  FILE* trace = fdopen(out[0], "r");
+  char line[256] = "";
+  if (fgets(line, sizeof line, trace) == nullptr) exit(1);
+  device = line;
+  device = device.substr(device.rfind(' ') + 1);
+  device.pop_back();
+  return pid;
+}
+
+void sequences(const std::string& pmckeys, const std::string& device) {
+  printf("%-22s %10s %10s %8s %10s\n", "key sequence", "wall (s)", "pauses (s)", "ratio", "cpu/wall");
+  struct Case {
+    const char* name;
+    int keys;
+    bool returnAlong;
+  };
+  const Case cases[] = {{"1 key", 1, false}, {"10 keys", 10, false}, {"50 keys", 50, false},
+                        {"r + 10 keys", 10, true}};
+  for (const Case& c : cases) {
+    std::vector<std::string> argv{pmckeys};
+    if (c.returnAlong) argv.push_back("r");
+    for (int i = 0; i < c.keys; ++i) argv.push_back("0");  // a digit moves nothing in the menus
+    const int pressed = c.keys + (c.returnAlong ? 1 : 0);  // the return presses ENTER
+    const double pauses = 2.0 + pressed * 0.080 + (c.returnAlong ? 0.5 : 0.0);
+    const Measure m = run(argv, device);
+    printf("%-22s %10.3f %10.3f %8.4f %9.3f%%\n", c.name, m.wall, pauses, m.wall / pauses, 100.0 * m.cpu / m.wall);
+  }
+}
+
+void startup(const std::string& pmckeys, int runs) {
+  printf("\n%-22s %12s %14s\n", "board-less form", "median (ms)", "peak RSS (KiB)");
+  const std::vector<std::pair<const char*, std::vector<std::string>>> forms = {
+      {"/bin/true", {"/bin/true"}},
+      {"pmckeys (usage)", {pmckeys}},
+      {"pmckeys cable", {pmckeys, "cable"}},
+      {"pmckeys commands", {pmckeys, "commands"}},
+  };
+  // Round by round, so that a slow moment of the machine hits every form alike.
+  std::vector<std::vector<double>> walls(forms.size());
+  std::vector<long> rss(forms.size(), 0);
+  for (int i = 0; i < runs; ++i) {
+    for (std::size_t f = 0; f < forms.size(); ++f) {
+      const Measure m = run(forms[f].second, "/nonexistent/pmckeys-bench");
+      walls[f].push_back(m.wall * 1000);
+      rss[f] = std::max(rss[f], m.maxRssKiB);
+    }
+  }
+  for (std::size_t f = 0; f < forms.size(); ++f) {
+    printf("%-22s %12.3f %14ld\n", forms[f].first, median(walls[f]), rss[f]);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    fprintf(stderr, "usage: pmckeys_bench PMCKEYS PMCKEYS_SIM [RUNS]\n");
+    return 2;
+  }
+  const int runs = argc > 3 ? atoi(argv[3]) : 200;
+  std::string device;
+  const pid_t board = startBoard(argv[2], device);
+  sequences(argv[1], device);
+  kill(board, SIGINT);
+  waitpid(board, nullptr, 0);
+  startup(argv[1], runs);
+  return 0;
+}
