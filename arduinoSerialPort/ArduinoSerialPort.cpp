@@ -59,7 +59,7 @@ ArduinoSerialPort::ArduinoSerialPort(const std::string& port, int baudrate) {
   (void)dummyVar;
   try {
     fSerial = new ArduinoSerial(port, baudrate);
-    sleepMs(STARTUP_PAUSE_MS);  // the board resets when the line opens
+    pause(STARTUP_PAUSE_MS);  // the board resets when the line opens
     fInitSucceeded = true;
   } catch (const ArduinoSerialException&) {
     fSerial = nullptr;  // the driver has said why on standard error
@@ -82,7 +82,9 @@ void ArduinoSerialPort::send(int keyCode) {
 
 // nanosleep rather than usleep: usleep need not take a second or more, and a
 // signal must not cut a documented pause short.
-void ArduinoSerialPort::sleepMs(int ms) const {
+void ArduinoSerialPort::sleepMs(int ms) const { pause(ms); }
+
+void ArduinoSerialPort::pause(int ms) {
   if (ms <= 0) return;
   struct timespec rest;
   rest.tv_sec = ms / 1000;

@@ -40,6 +40,8 @@ public:
   void setBaudrate(int baudrate);
 
 private:
+  static void pause(int ms);
+
   ArduinoSerial* fSerial = nullptr;
   bool fInitSucceeded = false;
 };

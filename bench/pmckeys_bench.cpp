@@ -6,6 +6,7 @@
 // pseudo-terminal); their wall time is set against the sum of the documented
 // pauses (2 s after opening the line, 2 x 15 ms + 50 ms per key, 500 ms
 // before a return). The board-less forms are timed beside /bin/true.
+#include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -31,8 +32,9 @@ Measure run(const std::vector<std::string>& argv, const std::string& device) {
   const pid_t pid = fork();
   if (pid == 0) {
     if (!device.empty()) setenv("PMCKEYS_DEVICE", device.c_str(), 1);
-    freopen("/dev/null", "w", stdout);
-    freopen("/dev/null", "w", stderr);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
     std::vector<char*> args;
     std::vector<std::string> copies(argv);
     for (std::string& arg : copies) args.push_back(&arg[0]);

@@ -85,17 +85,17 @@ void Dad10::returnFromTrail() {
   fTrail.clear();
 }
 
-int Dad10::decodeSingleToken(std::string token) {
+int Dad10::decodeSingleToken(const std::string& token) {
   if (token.size() > 2 && token.compare(0, 2, "0X") == 0) return Conversions::hexStr2int(token);
   return decodeDad10Key(token);
 }
 
-int Dad10::decodeDad10Key(std::string name) {
+int Dad10::decodeDad10Key(const std::string& name) {
   auto found = fgPmcKeyMap.find(name);
   return found == fgPmcKeyMap.end() ? 0 : found->second;
 }
 
-std::string Dad10::decodeCompound(std::string name) {
+std::string Dad10::decodeCompound(const std::string& name) {
   auto found = fgPmcCompoundMap.find(name);
   return found == fgPmcCompoundMap.end() ? std::string() : found->second;
 }

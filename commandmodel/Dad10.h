@@ -61,9 +61,9 @@ public:
   void returnFromTrail();
   const std::list<std::string>& trail() const { return fTrail; }
 
-  static int decodeSingleToken(std::string token);
-  static int decodeDad10Key(std::string name);
-  static std::string decodeCompound(std::string name);
+  static int decodeSingleToken(const std::string& token);
+  static int decodeDad10Key(const std::string& name);
+  static std::string decodeCompound(const std::string& name);
 
   void initMap();
   void displayCommands();

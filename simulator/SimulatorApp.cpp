@@ -74,6 +74,7 @@ pid_t startCommand(const std::vector<std::string>& command, const std::string& d
   if (pid != 0) return pid;
   setenv("PMCKEYS_DEVICE", device.c_str(), 1);
   std::vector<char*> argv;
+  argv.reserve(command.size() + 1);
   std::vector<std::string> copies(command);
   for (std::string& arg : copies) argv.push_back(&arg[0]);
   argv.push_back(nullptr);
