@@ -10,8 +10,13 @@
 #include "frontend/App.h"
 #include "frontend/Conversions.h"
 #include "frontend/HelpScreens.h"
+#include "ports/SerialPortList.h"
 
 namespace {
+
+// First arguments that make the rest a key sequence with the trail: R
+// returns along it, RD also shows it.
+const char* const kTrailPrefixes[] = {"R", "RD"};
 
 int missingNumber(const char* what) {
   std::cerr << std::endl << what << " required on command line!" << std::endl << std::endl;
@@ -24,20 +29,20 @@ int procedureStatus(bool carriedOut) {
   return carriedOut && Dad10::getInstance()->initSucceeded() ? EXIT_DONE : EXIT_NOT_DONE;
 }
 
-int runChannel(char** argv, int argc) {
+int runChannel(const App&, int argc, char** argv) {
   if (argc < 3) return missingNumber("channel number (1 to 16)");
   const int channel = Conversions::str2int(argv[2]);
   std::cout << "PMCCHANNEL " << channel << std::endl;
   return procedureStatus(Dad10::getInstance()->setDad10Channel(channel));
 }
 
-int runCalibration(char** argv, int argc) {
+int runCalibration(const App&, int argc, char** argv) {
   if (argc < 3) return missingNumber("pedal number (1 or 2)");
   if (!calibratePedal(Conversions::str2int(argv[2]))) return EXIT_NOT_DONE;
   return procedureStatus(true);
 }
 
-int runStartCalibration(char** argv, int argc) {
+int runStartCalibration(const App&, int argc, char** argv) {
   if (argc < 3) return missingNumber("pedal number (1 or 2)");
   const int pedal = Conversions::str2int(argv[2]);
   return procedureStatus(Dad10::getInstance()->startCalibratePedal(pedal));
@@ -50,10 +55,60 @@ int runKeySequence(const App& app, const std::string& keyword) {
     return EXIT_NOT_DONE;
   }
   const std::vector<std::string> args = app.args();
-  const bool returnAlong = keyword == "R" || keyword == "RD";
-  const bool display = keyword == "RD";
+  const bool returnAlong = keyword == kTrailPrefixes[0] || keyword == kTrailPrefixes[1];
+  const bool display = keyword == kTrailPrefixes[1];
   auto first = returnAlong ? args.begin() + 1 : args.begin();
   return dad10->pressSequence(first, args.end(), display, returnAlong) ? EXIT_DONE : EXIT_NOT_DONE;
+}
+
+int runCable(const App&, int, char**) {
+  displayCable();
+  return EXIT_DONE;
+}
+
+int runCommands(const App&, int, char**) {
+  displayCommands();
+  return EXIT_DONE;
+}
+
+struct Keyword {
+  const char* name;  // upper case; the first argument is folded before comparing
+  int (*run)(const App&, int argc, char** argv);
+};
+
+// Tried in this order; anything else is a key sequence.
+const Keyword kKeywords[] = {
+    {"CABLE", runCable},
+    {"COMMANDS", runCommands},
+    {"PMCCHANNEL", runChannel},
+    {"CALIBRATEPEDAL", runCalibration},
+    {"STARTCALIBRATEPEDAL", runStartCalibration},
+};
+
+int runListPorts(int argc, char** argv) {
+  const std::vector<std::string> ports = SerialPortList::find(argc > 2 ? argv[2] : "/dev");
+  if (ports.empty()) {
+    std::cerr << "no serial devices found" << std::endl;
+    return EXIT_NOT_DONE;
+  }
+  for (const std::string& port : ports) std::cout << port << std::endl;
+  return EXIT_DONE;
+}
+
+// Options are matched exactly and only as the first argument; none of them
+// opens the serial line.
+int runOption(App& app, int argc, char** argv) {
+  const std::string option = argv[1];
+  if (option == "-h" || option == "--help") {
+    displayUsage(app);
+    return EXIT_DONE;
+  }
+  if (option == "--version") {
+    std::cout << "pmckeys " << PMCKEYS_VERSION << std::endl;
+    return EXIT_DONE;
+  }
+  if (option == "--list-ports") return runListPorts(argc, argv);
+  return -1;
 }
 
 int dispatch(int argc, char** argv) {
@@ -62,23 +117,26 @@ int dispatch(int argc, char** argv) {
     displayUsage(app);
     return EXIT_USAGE;
   }
+  const int optionStatus = runOption(app, argc, argv);
+  if (optionStatus >= 0) return optionStatus;
   std::string keyword = argv[1];
   Conversions::toUpper(keyword);
-  if (keyword == "CABLE") {
-    displayCable();
-    return EXIT_DONE;
+  for (const Keyword& candidate : kKeywords) {
+    if (keyword == candidate.name) return candidate.run(app, argc, argv);
   }
-  if (keyword == "COMMANDS") {
-    displayCommands();
-    return EXIT_DONE;
-  }
-  if (keyword == "PMCCHANNEL") return runChannel(argv, argc);
-  if (keyword == "CALIBRATEPEDAL") return runCalibration(argv, argc);
-  if (keyword == "STARTCALIBRATEPEDAL") return runStartCalibration(argv, argc);
   return runKeySequence(app, keyword);
 }
 
 }  // namespace
+
+std::vector<std::string> commandWords() {
+  std::vector<std::string> words;
+  for (const Keyword& keyword : kKeywords) words.emplace_back(keyword.name);
+  words.insert(words.end(), std::begin(kTrailPrefixes), std::end(kTrailPrefixes));
+  return words;
+}
+
+std::vector<std::string> commandOptions() { return {"-h", "--help", "--version", "--list-ports"}; }
 
 bool calibratePedal(int pedal) { return validPedal(pedal) && Dad10::getInstance()->calibratePedal(pedal); }
 

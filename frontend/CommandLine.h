@@ -4,6 +4,9 @@
 #ifndef PMCKEYS_FRONTEND_COMMANDLINE_H
 #define PMCKEYS_FRONTEND_COMMANDLINE_H
 
+#include <string>
+#include <vector>
+
 // Exit statuses.
 enum ExitStatus {
   EXIT_DONE = 0,       // the request was carried out
@@ -13,6 +16,12 @@ enum ExitStatus {
 
 // Runs one invocation and returns its exit status. Never throws.
 int runCommandLine(int argc, char** argv);
+
+// The words that may stand first: the command keywords and the trail
+// prefixes R and RD (upper case, matched in any case), and the options
+// (matched exactly).
+std::vector<std::string> commandWords();
+std::vector<std::string> commandOptions();
 
 // The interactive calibration of pedal 1 or 2 on the device model's
 // instance, created only once the pedal number has been found valid.

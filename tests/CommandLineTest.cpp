@@ -87,4 +87,36 @@ TEST(CommandLine, CalibrationReadsTwoWordsFromStandardInput) {
   check({{"calibratepedal", "1"}, kPrompts, kNoBoard, 1}, pmckeys({"calibratepedal", "1"}, "x y"));
 }
 
+TEST(CommandLine, OptionsNeverOpenTheSerialLine) {
+  const std::string usage = readTestFile("usage.txt");
+  const Case cases[] = {
+      {{"--help"}, usage, "", 0},
+      {{"-h", "menu"}, usage, "", 0},
+      {{"--version"}, "pmckeys " PMCKEYS_VERSION "\n", "", 0},
+  };
+  for (const Case& c : cases) check(c, pmckeys(c.args));
+}
+
+TEST(CommandLine, ListsLikelySerialDevicesWithTheirStableNames) {
+  char folder[] = "/tmp/pmckeys-dev-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string dev = folder;
+  const ProcessResult none = pmckeys({"--list-ports", dev});
+  check({{"--list-ports"}, "", "no serial devices found\n", 1}, none);
+
+  ASSERT_EQ(system(("mkdir -p " + dev + "/serial/by-id && cd " + dev +
+                    " && touch ttyACM0 ttyUSB3 ttyS0 cu.usbmodem1411 && ln -s ../../ttyACM0 "
+                    "serial/by-id/usb-Arduino_Uno_55739-if00").c_str()),
+            0);
+  const ProcessResult found = pmckeys({"--list-ports", dev});
+#ifdef __APPLE__
+  const std::string expected = dev + "/cu.usbmodem1411\n";
+#else
+  const std::string expected =
+      dev + "/serial/by-id/usb-Arduino_Uno_55739-if00 (" + dev + "/ttyACM0)\n" + dev + "/ttyUSB3\n";
+#endif
+  check({{"--list-ports"}, expected, "", 0}, found);
+  ASSERT_EQ(system(("rm -rf " + dev).c_str()), 0);
+}
+
 }  // namespace

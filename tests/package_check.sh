@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds the Debian package of a build and checks what it carries and that
+# it unpacks into a scratch root with a working pmckeys.
+#   tests/package_check.sh BUILD_DIR
+set -uo pipefail
+build=$(cd "${1:?usage: tests/package_check.sh BUILD_DIR}" && pwd)
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+passed=0 failed=0
+ok() { passed=$((passed + 1)); }
+bad() { echo "package: $*"; failed=$((failed + 1)); }
+
+(cd "$build" && cpack -G DEB >/dev/null) || bad "cpack -G DEB failed"
+deb=$(ls -t "$build"/pmckeys_*.deb 2>/dev/null | head -n 1)
+[ -n "$deb" ] || { bad "no package was made"; echo "package: $passed passed, $failed failed"; exit 1; }
+contents=$(dpkg-deb -c "$deb")
+for file in ./usr/bin/pmckeys ./usr/bin/pmckeys-sim ./usr/share/man/man1/pmckeys.1 \
+    ./usr/share/man/man1/pmckeys-sim.1 ./usr/share/bash-completion/completions/pmckeys \
+    ./usr/share/bash-completion/completions/pmckeys-sim ./usr/share/zsh/site-functions/_pmckeys; do
+  if grep -q " $file\$" <<<"$contents"; then ok; else bad "$deb lacks $file"; fi
+done
+dpkg-deb -f "$deb" Package Depends | grep -q '^Package: pmckeys$' && ok || bad "wrong control fields"
+dpkg -x "$deb" "$root" || bad "dpkg -x failed"
+if PMCKEYS_DEVICE=/nonexistent "$root/usr/bin/pmckeys" --version | grep -q '^pmckeys [0-9]'; then ok; else bad "unpacked pmckeys does not run"; fi
+if "$root/usr/bin/pmckeys" cable | grep -q 'How To Build the Cable'; then ok; else bad "unpacked pmckeys cable failed"; fi
+echo "package: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

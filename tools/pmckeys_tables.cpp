@@ -1,0 +1,112 @@
+// Build-time tool: fills a template with word lists and manual sections made
+// from pmckeys' own tables, so that the shell completions and the manual can
+// never name a key or compound command the tool does not have.
+//
+//   pmckeys_tables TEMPLATE OUTPUT
+//
+// Placeholders: @KEYWORDS@ @OPTIONS@ @TOKENS@ (blank-separated words, upper
+// case), @MAN_KEYS@ @MAN_COMPOUNDS@ (roff), @VERSION@.
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "commandmodel/CommandTable.h"
+#include "commandmodel/Dad10.h"
+#include "frontend/CommandLine.h"
+#include "ports/FakeHardwarePort.h"
+#include "ports/HardwarePort.h"
+
+namespace {
+
+// Collects the key names a compound command presses.
+class NamingPort : public HardwarePort {
+public:
+  bool initSucceeded() const override { return true; }
+  void send(int keyCode) override {
+    if (keyCode != Dad10::RELEASE_KEY) keys += (keys.empty() ? "" : " ") + FakeHardwarePort::displayName(keyCode);
+  }
+  void sleepMs(int) const override {}
+  std::string keys;
+};
+
+std::string joined(const std::vector<std::string>& words) {
+  std::string text;
+  for (const std::string& word : words) text += (text.empty() ? "" : " ") + word;
+  return text;
+}
+
+std::string tokens() {
+  std::vector<std::string> words;
+  for (std::size_t i = 0; i < kKeyNameCount; ++i) words.emplace_back(kKeyNames[i].name);
+  for (std::size_t i = 0; i < kCompoundCommandCount; ++i) words.emplace_back(kCompoundCommands[i].name);
+  return joined(words);
+}
+
+// A key name as roff text: "-" typed as a minus sign, not a hyphen, so that
+// what a reader copies from the page is what pmckeys takes.
+std::string roffName(const std::string& name) {
+  std::string text;
+  for (char c : name) text += c == '-' ? std::string("\\-") : std::string(1, c);
+  return "\\fB" + text + "\\fR";
+}
+
+std::string manKeys() {
+  std::map<int, std::string> names;
+  for (std::size_t i = 0; i < kKeyNameCount; ++i) {
+    std::string& line = names[kKeyNames[i].code];
+    line += (line.empty() ? "" : ", ") + roffName(kKeyNames[i].name);
+  }
+  std::ostringstream roff;
+  roff << ".PD 0\n";
+  for (const auto& key : names) roff << ".TP 8\n0x" << std::hex << key.first << std::dec << "\n" << key.second << "\n";
+  roff << ".PD\n";
+  return roff.str();
+}
+
+std::string manCompounds() {
+  NamingPort* port = new NamingPort();
+  Dad10 dad10(port);
+  std::ostringstream roff;
+  for (std::size_t i = 0; i < kCompoundCommandCount; ++i) {
+    port->keys.clear();
+    dad10.pressKey(kCompoundCommands[i].name, false);
+    roff << ".TP\n.B " << kCompoundCommands[i].name << "\n" << kCompoundCommands[i].expansion << "\n.br\n"
+         << "presses: " << port->keys << "\n";
+  }
+  return roff.str();
+}
+
+void replaceAll(std::string& text, const std::string& placeholder, const std::string& value) {
+  for (std::size_t at = text.find(placeholder); at != std::string::npos; at = text.find(placeholder, at + value.size())) {
+    text.replace(at, placeholder.size(), value);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::cerr << "usage: pmckeys_tables TEMPLATE OUTPUT" << std::endl;
+    return 2;
+  }
+  std::ifstream in(argv[1]);
+  if (!in) {
+    std::cerr << "pmckeys_tables: cannot read <" << argv[1] << ">" << std::endl;
+    return 1;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  std::string output = text.str();
+  replaceAll(output, "@KEYWORDS@", joined(commandWords()));
+  replaceAll(output, "@OPTIONS@", joined(commandOptions()));
+  replaceAll(output, "@TOKENS@", tokens());
+  replaceAll(output, "@MAN_KEYS@", manKeys());
+  replaceAll(output, "@MAN_COMPOUNDS@", manCompounds());
+  replaceAll(output, "@VERSION@", PMCKEYS_VERSION);
+  std::ofstream out(argv[2]);
+  out << output;
+  return out ? 0 : 1;
+}
