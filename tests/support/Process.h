@@ -26,6 +26,11 @@ struct ProcessOptions {
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                          const ProcessOptions& options = ProcessOptions());
 
+// A new empty file in /tmp for a program to write to; takeFile() reads it
+// back and removes it.
+std::string scratchFile();
+std::string takeFile(const std::string& path);
+
 // The text of a file kept with the tests.
 std::string readTestFile(const std::string& name);
 

@@ -1,9 +1,6 @@
 #include "tests/support/SimRun.h"
 
-#include <unistd.h>
-
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 namespace {
@@ -32,9 +29,7 @@ void parseTrace(SimRun& run) {
 
 SimRun runUnderSim(const std::vector<std::string>& pmckeysArgs, const std::vector<std::string>& simOptions,
                    const char* input) {
-  char traceFile[] = "/tmp/pmckeys-sim-trace-XXXXXX";
-  const int fd = mkstemp(traceFile);
-  close(fd);
+  const std::string traceFile = scratchFile();
   std::vector<std::string> args(simOptions);
   args.insert(args.end(), {"--trace", traceFile, "--", PMCKEYS_BINARY});
   args.insert(args.end(), pmckeysArgs.begin(), pmckeysArgs.end());
@@ -42,11 +37,7 @@ SimRun runUnderSim(const std::vector<std::string>& pmckeysArgs, const std::vecto
   options.input = input;
   SimRun run;
   run.process = runProcess(PMCKEYS_SIM_BINARY, args, options);
-  std::ifstream trace(traceFile);
-  std::ostringstream text;
-  text << trace.rdbuf();
-  run.trace = text.str();
-  std::remove(traceFile);
+  run.trace = takeFile(traceFile);
   parseTrace(run);
   return run;
 }
