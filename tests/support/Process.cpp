@@ -74,7 +74,10 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     close(outPipe[0]);
     close(errPipe[0]);
     int in = inPipe[0];
-    if (options.input == nullptr) in = open("/dev/null", O_RDONLY);
+    if (options.input == nullptr) {
+      close(inPipe[0]);
+      in = open("/dev/null", O_RDONLY);
+    }
     execChild(program, args, options, in, outPipe[1], errPipe[1]);
   }
   close(inPipe[0]);
