@@ -1,6 +1,7 @@
 #include "arduinoSerialPort/ArduinoSerial.h"
 
 #include "arduinoSerialPort/ArduinoSerialException.h"
+#include "arduinoSerialPort/SerialPortBusyException.h"
 #include "arduinoSerialPort/serialport.h"
 #include "frontend/Conversions.h"
 

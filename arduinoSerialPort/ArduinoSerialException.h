@@ -18,16 +18,4 @@ private:
   std::string fText;  // owns what() for as long as the exception lives
 };
 
-// The device is held by another process. Kept apart from
-// ArduinoSerialException on purpose: a busy device is no reason to fall back
-// to the recording port, so the serial key port lets it pass.
-class SerialPortBusyException : public std::exception {
-public:
-  explicit SerialPortBusyException(const std::string& device);
-  const char* what() const noexcept override { return fText.c_str(); }
-
-private:
-  std::string fText;
-};
-
 #endif

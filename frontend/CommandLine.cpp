@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "arduinoSerialPort/ArduinoSerialException.h"
+#include "arduinoSerialPort/SerialPortBusyException.h"
 #include "commandmodel/Dad10.h"
 #include "frontend/App.h"
 #include "frontend/Conversions.h"

@@ -10,6 +10,7 @@
 
 #include "arduinoSerialPort/ArduinoSerial.h"
 #include "arduinoSerialPort/ArduinoSerialException.h"
+#include "arduinoSerialPort/SerialPortBusyException.h"
 #include "arduinoSerialPort/ArduinoSerialPort.h"
 #include "arduinoSerialPort/serialport.h"
 #include "simulator/PseudoTerminal.h"
