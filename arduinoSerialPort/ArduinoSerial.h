@@ -20,7 +20,6 @@ public:
 
   void setPort(const std::string& port) { fPort = port; }
   void setBaudrate(int baudrate) { fBaudrate = baudrate; }
-  const std::string& port() const { return fPort; }
 
   void init();
   void writeString(const std::string& text);
