@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "simulator/MenuModel.h"
+#include "commandmodel/MenuModel.h"
 
 class PseudoTerminal;
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ports/HardwarePort.h"
-#include "simulator/MenuModel.h"
+#include "commandmodel/MenuModel.h"
 
 class SpyPort : public HardwarePort {
 public:

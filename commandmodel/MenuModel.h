@@ -10,8 +10,8 @@
 // that completes an operation (a dump, a factory reset) is shown until the
 // next key, by which time the device shows the item again. Other keys edit
 // values and move nothing.
-#ifndef PMCKEYS_SIMULATOR_MENUMODEL_H
-#define PMCKEYS_SIMULATOR_MENUMODEL_H
+#ifndef PMCKEYS_COMMANDMODEL_MENUMODEL_H
+#define PMCKEYS_COMMANDMODEL_MENUMODEL_H
 
 #include <string>
 #include <vector>

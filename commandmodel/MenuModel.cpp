@@ -1,4 +1,4 @@
-#include "simulator/MenuModel.h"
+#include "commandmodel/MenuModel.h"
 
 namespace {
 
