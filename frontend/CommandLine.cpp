@@ -1,5 +1,7 @@
 #include "frontend/CommandLine.h"
 
+#include <unistd.h>
+
 #include <exception>
 #include <iostream>
 #include <string>
@@ -10,13 +12,10 @@
 #include "frontend/App.h"
 #include "frontend/Conversions.h"
 #include "frontend/HelpScreens.h"
+#include "ports/HardwarePortFactory.h"
 #include "ports/SerialPortList.h"
 
 namespace {
-
-// First arguments that make the rest a key sequence with the trail: R
-// returns along it, RD also shows it.
-const char* const kTrailPrefixes[] = {"R", "RD"};
 
 int missingNumber(const char* what) {
   std::cerr << std::endl << what << " required on command line!" << std::endl << std::endl;
@@ -29,64 +28,68 @@ int procedureStatus(bool carriedOut) {
   return carriedOut && Dad10::getInstance()->initSucceeded() ? EXIT_DONE : EXIT_NOT_DONE;
 }
 
-int runChannel(const App&, int argc, char** argv) {
-  if (argc < 3) return missingNumber("channel number (1 to 16)");
-  const int channel = Conversions::str2int(argv[2]);
+int runChannel(const App& app) {
+  if (app.args().size() < 2) return missingNumber("channel number (1 to 16)");
+  const int channel = Conversions::str2int(app.args()[1]);
   std::cout << "PMCCHANNEL " << channel << std::endl;
   return procedureStatus(Dad10::getInstance()->setDad10Channel(channel));
 }
 
-int runCalibration(const App&, int argc, char** argv) {
-  if (argc < 3) return missingNumber("pedal number (1 or 2)");
-  if (!calibratePedal(Conversions::str2int(argv[2]))) return EXIT_NOT_DONE;
+int runCalibration(const App& app) {
+  if (app.args().size() < 2) return missingNumber("pedal number (1 or 2)");
+  if (!calibratePedal(Conversions::str2int(app.args()[1]))) return EXIT_NOT_DONE;
   return procedureStatus(true);
 }
 
-int runStartCalibration(const App&, int argc, char** argv) {
-  if (argc < 3) return missingNumber("pedal number (1 or 2)");
-  const int pedal = Conversions::str2int(argv[2]);
+int runStartCalibration(const App& app) {
+  if (app.args().size() < 2) return missingNumber("pedal number (1 or 2)");
+  const int pedal = Conversions::str2int(app.args()[1]);
   return procedureStatus(Dad10::getInstance()->startCalibratePedal(pedal));
 }
 
-int runKeySequence(const App& app, const std::string& keyword) {
+std::string foldedFirst(const App& app) {
+  std::string word = app.args().front();
+  Conversions::toUpper(word);
+  return word;
+}
+
+// R returns along the trail, RD also shows it; anything else is a key.
+int runKeySequence(const App& app) {
   Dad10* dad10 = Dad10::getInstance();
   if (!dad10->initSucceeded()) {
     std::cerr << "Error during initialization of WinIo." << std::endl;
     return EXIT_NOT_DONE;
   }
   const std::vector<std::string> args = app.args();
-  const bool returnAlong = keyword == kTrailPrefixes[0] || keyword == kTrailPrefixes[1];
-  const bool display = keyword == kTrailPrefixes[1];
-  auto first = returnAlong ? args.begin() + 1 : args.begin();
-  return dad10->pressSequence(first, args.end(), display, returnAlong) ? EXIT_DONE : EXIT_NOT_DONE;
+  const std::string first = foldedFirst(app);
+  const bool returnAlong = first == "R" || first == "RD";
+  const bool display = first == "RD";
+  auto from = returnAlong ? args.begin() + 1 : args.begin();
+  return dad10->pressSequence(from, args.end(), display, returnAlong) ? EXIT_DONE : EXIT_NOT_DONE;
 }
 
-int runCable(const App&, int, char**) {
+int runCable(const App&) {
   displayCable();
   return EXIT_DONE;
 }
 
-int runCommands(const App&, int, char**) {
+int runCommands(const App&) {
   displayCommands();
   return EXIT_DONE;
 }
 
-struct Keyword {
-  const char* name;  // upper case; the first argument is folded before comparing
-  int (*run)(const App&, int argc, char** argv);
-};
+int runHelp(const App& app) {
+  displayHelp(app);
+  return EXIT_DONE;
+}
 
-// Tried in this order; anything else is a key sequence.
-const Keyword kKeywords[] = {
-    {"CABLE", runCable},
-    {"COMMANDS", runCommands},
-    {"PMCCHANNEL", runChannel},
-    {"CALIBRATEPEDAL", runCalibration},
-    {"STARTCALIBRATEPEDAL", runStartCalibration},
-};
+int runVersion(const App&) {
+  std::cout << "pmckeys " << PMCKEYS_VERSION << std::endl;
+  return EXIT_DONE;
+}
 
-int runListPorts(int argc, char** argv) {
-  const std::vector<std::string> ports = SerialPortList::find(argc > 2 ? argv[2] : "/dev");
+int runListPorts(const App& app) {
+  const std::vector<std::string> ports = SerialPortList::find(app.args().size() > 1 ? app.args()[1] : "/dev");
   if (ports.empty()) {
     std::cerr << "no serial devices found" << std::endl;
     return EXIT_NOT_DONE;
@@ -95,48 +98,96 @@ int runListPorts(int argc, char** argv) {
   return EXIT_DONE;
 }
 
-// Options are matched exactly and only as the first argument; none of them
-// opens the serial line.
-int runOption(App& app, int argc, char** argv) {
-  const std::string option = argv[1];
-  if (option == "-h" || option == "--help") {
-    displayUsage(app);
-    return EXIT_DONE;
+// Keywords are tried in this order; anything else is a key sequence. No
+// option opens the serial line. --help lists the forms in this order.
+const std::vector<CommandForm> kForms = {
+    {CommandForm::TRAIL_PREFIX, "R", nullptr, "r TOKEN...",
+     "press the tokens, then the way back to performance mode", runKeySequence, 0},
+    {CommandForm::TRAIL_PREFIX, "RD", nullptr, "rd TOKEN...", "as r, and print the way back first",
+     runKeySequence, 0},
+    {CommandForm::KEYWORD, "CABLE", nullptr, "cable", "how to wire the cable and the board", runCable, 0},
+    {CommandForm::KEYWORD, "COMMANDS", nullptr, "commands", "list the key names and compound commands",
+     runCommands, 0},
+    {CommandForm::KEYWORD, "PMCCHANNEL", nullptr, "pmcchannel CHANNEL",
+     "set the device's MIDI channel (1 to 16) and return", runChannel, 0},
+    {CommandForm::KEYWORD, "CALIBRATEPEDAL", nullptr, "calibratepedal PEDAL",
+     "calibrate expression pedal 1 or 2, asking you to move it", runCalibration, 0},
+    {CommandForm::KEYWORD, "STARTCALIBRATEPEDAL", nullptr, "startcalibratepedal PEDAL",
+     "walk into the setup of pedal 1 or 2 and stay there", runStartCalibration, 0},
+    {CommandForm::OPTION, "--help", "-h", "-h, --help", "show this help", runHelp, 0},
+    {CommandForm::OPTION, "--version", nullptr, "--version", "print the version", runVersion, 0},
+    {CommandForm::OPTION, "--list-ports", nullptr, "--list-ports [FOLDER]",
+     "list the serial devices a board may be on (in /dev or FOLDER)", runListPorts, 1},
+};
+
+const CommandForm* findOption(const std::string& word) {
+  for (const CommandForm& form : kForms) {
+    if (form.kind != CommandForm::OPTION) continue;
+    if (word == form.word || (form.alias != nullptr && word == form.alias)) return &form;
   }
-  if (option == "--version") {
-    std::cout << "pmckeys " << PMCKEYS_VERSION << std::endl;
-    return EXIT_DONE;
+  return nullptr;
+}
+
+const CommandForm* findKeyword(const std::string& folded) {
+  for (const CommandForm& form : kForms) {
+    if (form.kind != CommandForm::OPTION && folded == form.word) return &form;
   }
-  if (option == "--list-ports") return runListPorts(argc, argv);
-  return -1;
+  return nullptr;
+}
+
+int runOption(const CommandForm& option, const App& app) {
+  if (app.args().size() > static_cast<std::size_t>(option.maxArgs) + 1) {
+    std::cerr << "pmckeys: unexpected argument <" << app.args()[option.maxArgs + 1] << ">" << std::endl;
+    return EXIT_USAGE;
+  }
+  return option.run(app);
+}
+
+// The recording port stood in for a board: on a terminal, say where pmckeys
+// looked and what to do about it.
+void hintAtMissingBoard() {
+  const HardwarePortFactory* factory = HardwarePortFactory::instance();
+  if (!factory->usedStandIn() || isatty(STDERR_FILENO) == 0) return;
+  std::cerr << "pmckeys: no board at " << factory->devicePath()
+            << (factory->deviceFromEnvironment() ? " (from PMCKEYS_DEVICE; see pmckeys --list-ports)"
+                                                 : " (built in; set PMCKEYS_DEVICE, see pmckeys --list-ports)")
+            << std::endl;
 }
 
 int dispatch(int argc, char** argv) {
-  App app(argc, argv);
-  if (argc < 2) {
+  const App app(argc, argv);
+  if (app.args().empty()) {
     displayUsage(app);
     return EXIT_USAGE;
   }
-  const int optionStatus = runOption(app, argc, argv);
-  if (optionStatus >= 0) return optionStatus;
-  std::string keyword = argv[1];
-  Conversions::toUpper(keyword);
-  for (const Keyword& candidate : kKeywords) {
-    if (keyword == candidate.name) return candidate.run(app, argc, argv);
-  }
-  return runKeySequence(app, keyword);
+  if (const CommandForm* option = findOption(app.args().front())) return runOption(*option, app);
+  const CommandForm* keyword = findKeyword(foldedFirst(app));
+  const int status = keyword != nullptr ? keyword->run(app) : runKeySequence(app);
+  hintAtMissingBoard();
+  return status;
 }
 
 }  // namespace
 
+const std::vector<CommandForm>& commandForms() { return kForms; }
+
 std::vector<std::string> commandWords() {
   std::vector<std::string> words;
-  for (const Keyword& keyword : kKeywords) words.emplace_back(keyword.name);
-  words.insert(words.end(), std::begin(kTrailPrefixes), std::end(kTrailPrefixes));
+  for (const CommandForm& form : kForms) {
+    if (form.kind != CommandForm::OPTION) words.emplace_back(form.word);
+  }
   return words;
 }
 
-std::vector<std::string> commandOptions() { return {"-h", "--help", "--version", "--list-ports"}; }
+std::vector<std::string> commandOptions() {
+  std::vector<std::string> options;
+  for (const CommandForm& form : kForms) {
+    if (form.kind != CommandForm::OPTION) continue;
+    if (form.alias != nullptr) options.emplace_back(form.alias);
+    options.emplace_back(form.word);
+  }
+  return options;
+}
 
 bool calibratePedal(int pedal) { return validPedal(pedal) && Dad10::getInstance()->calibratePedal(pedal); }
 

@@ -1,18 +1,38 @@
 // The command line of pmckeys: decides from the first argument which form
 // of invocation is meant and hands the work to the help screens, the device
 // procedures or the key engine. main() is only a call of runCommandLine().
+//
+// One table of forms (commandForms()) drives the dispatch, the --help screen,
+// the shell completions and the manual's lists, so none of them can name a
+// form the tool does not have.
 #ifndef PMCKEYS_FRONTEND_COMMANDLINE_H
 #define PMCKEYS_FRONTEND_COMMANDLINE_H
 
 #include <string>
 #include <vector>
 
+class App;
+
 // Exit statuses.
 enum ExitStatus {
   EXIT_DONE = 0,       // the request was carried out
   EXIT_NOT_DONE = 1,   // it was not (the reason is on standard error)
-  EXIT_USAGE = 2,      // no arguments: the usage screen was shown
+  EXIT_USAGE = 2,      // no arguments, or an option used wrongly
 };
+
+struct CommandForm {
+  enum Kind { KEYWORD, TRAIL_PREFIX, OPTION };
+  Kind kind;
+  const char* word;      // keywords and prefixes in upper case (the first argument is
+                         // folded before comparing); options exactly as typed
+  const char* alias;     // another spelling of an option, or null
+  const char* synopsis;  // the form as --help shows it
+  const char* summary;   // what it does, in a few words
+  int (*run)(const App& app);
+  int maxArgs;           // options: arguments allowed after the option itself
+};
+
+const std::vector<CommandForm>& commandForms();
 
 // Runs one invocation and returns its exit status. Never throws.
 int runCommandLine(int argc, char** argv);

@@ -3,8 +3,15 @@
 #include <iostream>
 #include <string>
 
+#include "commandmodel/CommandTable.h"
 #include "commandmodel/Dad10.h"
 #include "frontend/App.h"
+#include "frontend/CommandLine.h"
+#include "ports/HardwarePortFactory.h"
+
+#ifndef PMCKEYS_DOC_DIR
+#define PMCKEYS_DOC_DIR "/usr/local/share/doc/pmckeys"
+#endif
 
 namespace {
 
@@ -12,9 +19,33 @@ void writeLines(std::initializer_list<const char*> lines) {
   for (const char* line : lines) std::cout << line << std::endl;
 }
 
+void writeForm(const char* synopsis, const char* summary) {
+  const std::string left = synopsis;
+  std::cout << "  " << left << std::string(left.size() < 28 ? 28 - left.size() : 1, ' ') << summary << std::endl;
+}
+
+void writeForms(bool options) {
+  for (const CommandForm& form : commandForms()) {
+    if ((form.kind == CommandForm::OPTION) == options) writeForm(form.synopsis, form.summary);
+  }
+}
+
+// The key names, wrapped to the width of a terminal.
+void writeKeyNames() {
+  std::string line = "   ";
+  for (std::size_t i = 0; i < kKeyNameCount; ++i) {
+    if (line.size() + std::string(kKeyNames[i].name).size() > 76) {
+      std::cout << line << std::endl;
+      line = "   ";
+    }
+    line += std::string(" ") + kKeyNames[i].name;
+  }
+  std::cout << line << std::endl;
+}
+
 }  // namespace
 
-void displayUsage(App& app) {
+void displayUsage(const App& app) {
   std::cout << std::endl;
   std::cout << "  Usage: " << app.progName() << " ( [r] { <PMC 10 command> } | cable | commands ) " << std::endl;
   writeLines({
@@ -46,6 +77,29 @@ void displayUsage(App& app) {
   });
 }
 
+void displayHelp(const App&) {
+  std::cout << "pmckeys " PMCKEYS_VERSION ": press the front-panel keys of a Digitech PMC 10 MIDI Footcontroller\n"
+               "from a computer, through an Arduino board on a USB serial line.\n\nUsage: pmckeys FORM\n";
+  writeForm("TOKEN...", "press keys and compound commands in order");
+  writeForms(false);
+  std::cout << "\nOptions (alone, first; none opens the serial line):\n";
+  writeForms(true);
+  std::cout << "\nA TOKEN is a key name, in any letter case:\n";
+  writeKeyNames();
+  std::cout << "a key code from 0xf0 to 0xfe, or one of " << kCompoundCommandCount
+            << " compound commands naming places in the\n"
+               "menus (EDITBANK, MIDIDATADUMP, ...): pmckeys commands lists them all.\n"
+               "\nEnvironment:\n";
+  writeForm("PMCKEYS_DEVICE", "the board's serial device (find it with --list-ports)");
+  std::cout << "  serial device: " << HardwarePortFactory::devicePath()
+            << (HardwarePortFactory::deviceFromEnvironment() ? " (from PMCKEYS_DEVICE)" : " (built in)") << "\n"
+            << "\nExit status: 0 done; 1 not done (the reason is on standard error); 2 usage error.\n"
+               "\nTry any command on a simulated device first: pmckeys-sim -- pmckeys rd editbank enter\n"
+               "See also: pmckeys-sim --help, man pmckeys, and the wiring guide:\n"
+               "  " PMCKEYS_DOC_DIR "/wiring.md"
+            << std::endl;
+}
+
 void displayCable() {
   writeLines({
       "",
@@ -74,7 +128,7 @@ void displayCable() {
       "  Pin E =~  2 o'clock    Green                 5                Black",
       "",
       "  details:",
-      "     docs/wiring.md in the pmckeys source tree: from the board's pins to the DIN plug",
+      "     " PMCKEYS_DOC_DIR "/wiring.md: from the board's pins to the DIN plug",
       "     man pmckeys, section CABLE: the same table, with the key codes on the pins",
       "     the PMC 10 user group's archives: the original parallel-port cable",
       "",

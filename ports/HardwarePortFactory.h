@@ -7,6 +7,8 @@
 #ifndef PMCKEYS_PORTS_HARDWAREPORTFACTORY_H
 #define PMCKEYS_PORTS_HARDWAREPORTFACTORY_H
 
+#include <string>
+
 class HardwarePort;
 
 class HardwarePortFactory {
@@ -21,8 +23,15 @@ public:
 
   virtual ~HardwarePortFactory() = default;
 
+  // Whether createPort() handed out the recording port because the line did
+  // not open, and which device it tried: what a person needs to put it right.
+  bool usedStandIn() const { return fUsedStandIn; }
+  static std::string devicePath();
+  static bool deviceFromEnvironment();
+
 private:
   static HardwarePortFactory* fgInstance;
+  bool fUsedStandIn = false;
 };
 
 #endif

@@ -88,13 +88,38 @@ TEST(CommandLine, CalibrationReadsTwoWordsFromStandardInput) {
 }
 
 TEST(CommandLine, OptionsNeverOpenTheSerialLine) {
-  const std::string usage = readTestFile("usage.txt");
+  const std::string help = readTestFile("help.txt");
   const Case cases[] = {
-      {{"--help"}, usage, "", 0},
-      {{"-h", "menu"}, usage, "", 0},
+      {{"--help"}, help, "", 0},
+      {{"-h"}, help, "", 0},
+      {{"-h", "menu"}, "", "pmckeys: unexpected argument <menu>\n", 2},
       {{"--version"}, "pmckeys " PMCKEYS_VERSION "\n", "", 0},
+      {{"--version", "extra"}, "", "pmckeys: unexpected argument <extra>\n", 2},
+      {{"--list-ports", "/dev", "extra"}, "", "pmckeys: unexpected argument <extra>\n", 2},
   };
   for (const Case& c : cases) check(c, pmckeys(c.args));
+}
+
+// Where pmckeys looked for the board, on a terminal only (the pipe cases
+// above show nothing of it).
+TEST(CommandLine, SaysWhereItLookedForTheBoard) {
+  const std::string fromVariable = "/nonexistent/pmckeys-test-device";
+  const std::pair<std::string, std::string> cases[] = {
+      {fromVariable, "pmckeys: no board at " + fromVariable + " (from PMCKEYS_DEVICE; see pmckeys --list-ports)"},
+      {"", "pmckeys: no board at " + std::string(PMCKEYS_DEFAULT_DEVICE) +
+               " (built in; set PMCKEYS_DEVICE, see pmckeys --list-ports)"},
+  };
+  for (const auto& c : cases) {
+    ProcessOptions options;
+    options.errorTerminal = true;
+    options.env["PMCKEYS_DEVICE"] = c.first;
+    const ProcessResult result = runProcess(PMCKEYS_BINARY, {"menu"}, options);
+    EXPECT_NE(result.err.find("Error during initialization of WinIo.\r\n" + c.second + "\r\n"), std::string::npos)
+        << result.err;
+    EXPECT_EQ(result.status, 1);
+  }
+  const ProcessResult help = runProcess(PMCKEYS_BINARY, {"--help"}, ProcessOptions{"", nullptr, {{"PMCKEYS_DEVICE", ""}}});
+  EXPECT_NE(help.out.find("  serial device: " PMCKEYS_DEFAULT_DEVICE " (built in)\n"), std::string::npos);
 }
 
 TEST(CommandLine, ListsLikelySerialDevicesWithTheirStableNames) {

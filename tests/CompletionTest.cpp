@@ -104,11 +104,4 @@ TEST(Completion, NeverRunsPmckeys) {
   rmdir(folder);
 }
 
-TEST(Completion, ZshScriptParses) {
-  if (access("/usr/bin/zsh", X_OK) != 0 && access("/bin/zsh", X_OK) != 0) GTEST_SKIP() << "zsh is not installed";
-  const ProcessResult result = runProcess("/bin/sh", {"-c", "zsh -n '" + kZsh + "'"});
-  EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_EQ(result.err, "");
-}
-
 }  // namespace

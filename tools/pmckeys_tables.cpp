@@ -5,7 +5,8 @@
 //   pmckeys_tables TEMPLATE OUTPUT
 //
 // Placeholders: @KEYWORDS@ @OPTIONS@ @TOKENS@ (blank-separated words, upper
-// case), @MAN_KEYS@ @MAN_COMPOUNDS@ (roff), @VERSION@.
+// case), @MAN_KEYS@ @MAN_COMPOUNDS@ @MAN_OPTIONS@ (roff), @VERSION@, @DOC_DIR@.
+#include <cctype>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -47,11 +48,12 @@ std::string tokens() {
 
 // A key name as roff text: "-" typed as a minus sign, not a hyphen, so that
 // what a reader copies from the page is what pmckeys takes.
-std::string roffName(const std::string& name) {
-  std::string text;
-  for (char c : name) text += c == '-' ? std::string("\\-") : std::string(1, c);
-  return "\\fB" + text + "\\fR";
+std::string roffText(const std::string& text) {
+  std::string roff;
+  for (char c : text) roff += c == '-' ? std::string("\\-") : std::string(1, c);
+  return roff;
 }
+std::string roffName(const std::string& name) { return "\\fB" + roffText(name) + "\\fR"; }
 
 std::string manKeys() {
   std::map<int, std::string> names;
@@ -75,6 +77,17 @@ std::string manCompounds() {
     dad10.pressKey(kCompoundCommands[i].name, false);
     roff << ".TP\n.B " << kCompoundCommands[i].name << "\n" << kCompoundCommands[i].expansion << "\n.br\n"
          << "presses: " << port->keys << "\n";
+  }
+  return roff.str();
+}
+
+std::string manOptions() {
+  std::ostringstream roff;
+  for (const CommandForm& form : commandForms()) {
+    if (form.kind != CommandForm::OPTION) continue;
+    std::string summary = form.summary;
+    summary[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(summary[0])));
+    roff << ".TP\n.B " << roffText(form.synopsis) << "\n" << roffText(summary) << ".\n";
   }
   return roff.str();
 }
@@ -105,7 +118,9 @@ int main(int argc, char** argv) {
   replaceAll(output, "@TOKENS@", tokens());
   replaceAll(output, "@MAN_KEYS@", manKeys());
   replaceAll(output, "@MAN_COMPOUNDS@", manCompounds());
+  replaceAll(output, "@MAN_OPTIONS@", manOptions());
   replaceAll(output, "@VERSION@", PMCKEYS_VERSION);
+  replaceAll(output, "@DOC_DIR@", PMCKEYS_DOC_DIR);
   std::ofstream out(argv[2]);
   out << output;
   return out ? 0 : 1;

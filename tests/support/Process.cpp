@@ -61,12 +61,25 @@ void collect(int outFd, int errFd, ProcessResult& result, std::chrono::steady_cl
   }
 }
 
+// A pseudo-terminal whose slave end stands in for the write end of a pipe.
+void openTerminal(int ends[2]) {
+  ends[0] = posix_openpt(O_RDWR | O_NOCTTY);
+  if (ends[0] < 0 || grantpt(ends[0]) != 0 || unlockpt(ends[0]) != 0) throw std::runtime_error("posix_openpt");
+  ends[1] = open(ptsname(ends[0]), O_RDWR | O_NOCTTY);
+  if (ends[1] < 0) throw std::runtime_error("open pseudo-terminal");
+}
+
 }  // namespace
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                          const ProcessOptions& options) {
   int inPipe[2], outPipe[2], errPipe[2];
-  if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0) throw std::runtime_error("pipe");
+  if (pipe(inPipe) != 0 || pipe(outPipe) != 0) throw std::runtime_error("pipe");
+  if (options.errorTerminal) {
+    openTerminal(errPipe);
+  } else if (pipe(errPipe) != 0) {
+    throw std::runtime_error("pipe");
+  }
   const auto start = std::chrono::steady_clock::now();
   const pid_t pid = fork();
   if (pid == 0) {
@@ -132,5 +145,12 @@ std::string readTestFile(const std::string& name) {
   if (!in) throw std::runtime_error("missing test file " + name);
   std::ostringstream text;
   text << in.rdbuf();
-  return text.str();
+  std::string expected = text.str();
+#ifdef PMCKEYS_DOC_DIR
+  const std::pair<std::string, std::string> builtIn[] = {{"@DOC_DIR@", PMCKEYS_DOC_DIR}, {"@VERSION@", PMCKEYS_VERSION}};
+  for (const auto& value : builtIn) {
+    for (std::size_t at; (at = expected.find(value.first)) != std::string::npos;) expected.replace(at, value.first.size(), value.second);
+  }
+#endif
+  return expected;
 }

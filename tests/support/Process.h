@@ -21,6 +21,7 @@ struct ProcessOptions {
   const char* input = nullptr;               // standard input; null: /dev/null
   std::map<std::string, std::string> env;    // variables to set ("" value: unset)
   int timeoutSeconds = 60;                   // then the process is killed
+  bool errorTerminal = false;                // standard error on a pseudo-terminal, not a pipe
 };
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
