@@ -16,7 +16,8 @@ deb=$(ls -t "$build"/pmckeys_*.deb 2>/dev/null | head -n 1)
 contents=$(dpkg-deb -c "$deb")
 for file in ./usr/bin/pmckeys ./usr/bin/pmckeys-sim ./usr/share/man/man1/pmckeys.1 \
     ./usr/share/man/man1/pmckeys-sim.1 ./usr/share/bash-completion/completions/pmckeys \
-    ./usr/share/bash-completion/completions/pmckeys-sim ./usr/share/zsh/site-functions/_pmckeys; do
+    ./usr/share/bash-completion/completions/pmckeys-sim ./usr/share/zsh/site-functions/_pmckeys \
+    ./usr/share/doc/pmckeys/wiring.md ./usr/share/doc/pmckeys/copyright; do
   if grep -q " $file\$" <<<"$contents"; then ok; else bad "$deb lacks $file"; fi
 done
 dpkg-deb -f "$deb" Package Depends | grep -q '^Package: pmckeys$' && ok || bad "wrong control fields"
