@@ -7,6 +7,7 @@
 
 #include "arduinoSerialPort/SerialPortBusyException.h"
 #include "commandmodel/Dad10.h"
+#include "commandmodel/ReturnCheck.h"
 #include "frontend/App.h"
 #include "frontend/Conversions.h"
 #include "frontend/HelpScreens.h"
@@ -49,16 +50,23 @@ int runStartCalibration(const App&, int argc, char** argv) {
 }
 
 int runKeySequence(const App& app, const std::string& keyword) {
+  const std::vector<std::string> args = app.args();
+  const bool returnAlong = keyword == kTrailPrefixes[0] || keyword == kTrailPrefixes[1];
+  const bool display = keyword == kTrailPrefixes[1];
+  const std::vector<std::string> tokens(returnAlong ? args.begin() + 1 : args.begin(), args.end());
+  if (returnAlong) {  // before the line is opened: a refused sequence presses nothing
+    const ReturnCheck::Result checked = ReturnCheck::check(MenuModel(), tokens);
+    if (checked.refusal) {
+      std::cerr << "pmckeys: " << *checked.refusal << std::endl;
+      return EXIT_NOT_DONE;
+    }
+  }
   Dad10* dad10 = Dad10::getInstance();
   if (!dad10->initSucceeded()) {
     std::cerr << "Error during initialization of WinIo." << std::endl;
     return EXIT_NOT_DONE;
   }
-  const std::vector<std::string> args = app.args();
-  const bool returnAlong = keyword == kTrailPrefixes[0] || keyword == kTrailPrefixes[1];
-  const bool display = keyword == kTrailPrefixes[1];
-  auto first = returnAlong ? args.begin() + 1 : args.begin();
-  return dad10->pressSequence(first, args.end(), display, returnAlong) ? EXIT_DONE : EXIT_NOT_DONE;
+  return dad10->pressSequence(tokens.begin(), tokens.end(), display, returnAlong) ? EXIT_DONE : EXIT_NOT_DONE;
 }
 
 int runCable(const App&, int, char**) {
