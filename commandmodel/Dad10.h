@@ -8,12 +8,18 @@
 // lives until the process ends. While a sequence is pressed with the return
 // flag, the engine records the trail: the tokens that lead back through the
 // menus, newest first, which returnFromTrail() presses afterwards.
+//
+// Decoding a token into key codes and extending a trail are static and
+// pure (expand(), recordWayBack(), wayBack()), so that a sequence can be
+// followed key by key without an instance and without opening the line;
+// the engine presses exactly what they yield.
 #ifndef PMCKEYS_COMMANDMODEL_DAD10_H
 #define PMCKEYS_COMMANDMODEL_DAD10_H
 
 #include <list>
 #include <map>
 #include <string>
+#include <vector>
 
 class HardwarePort;
 
@@ -57,6 +63,19 @@ public:
     return allKnown;
   }
 
+  // What one token stands for: its key codes in pressing order, and one
+  // warning line for every token in it that names nothing.
+  struct Keys {
+    std::vector<int> codes;
+    std::vector<std::string> warnings;
+  };
+  static Keys expand(std::string token);
+  // Puts the way back from one key at the front of a trail: PREV for
+  // MENU/NEXT, PREV ENTER for ENTER, nothing for any other key.
+  static void recordWayBack(int code, std::list<std::string>& trail);
+  // The tokens the return presses: the trail, then a final ENTER.
+  static std::list<std::string> wayBack(const std::list<std::string>& trail);
+
   void displayTrail();
   void returnFromTrail();
   const std::list<std::string>& trail() const { return fTrail; }
@@ -65,7 +84,9 @@ public:
   static int decodeDad10Key(const std::string& name);
   static std::string decodeCompound(const std::string& name);
 
-  void initMap();
+  // Fills both maps; expand() does it on first use, so that decoding needs
+  // no instance.
+  static void initMap();
   void displayCommands();
 
   // Procedures. Each checks its number first; false (with one line on

@@ -24,17 +24,28 @@ TEST(SimulatorEndToEnd, DemoShowsTheWayInAndBackOnStandardOutput) {
   }
 }
 
-TEST(SimulatorEndToEnd, AWayBackThroughAnOperationIsCalledOut) {
-  const SimRun run = runUnderSim({"r", "expndpatch"});
-  EXPECT_EQ(run.process.status, 0);
-  const std::vector<std::string> expected = {
-      "!! EXPNDRNSTAT: rewrites patches (expands running status) (ENTER starts it)",
-      "WARNING: the return along the trail passes through EXPNDPATCH, a step inside an item, where ENTER "
-      "confirms: on a real device it may carry out the operation",
-      "!!! CARRIED OUT on a real device: rewrites patches (expands running status)",
+TEST(SimulatorEndToEnd, OperationsAndStepsOnTheWayBackAreCalledOut) {
+  const std::pair<std::vector<std::string>, std::vector<std::string>> cases[] = {
+      {{"expndpatch", "enter"},
+       {"!! EXPNDRNSTAT: rewrites patches (expands running status) (ENTER starts it)",
+        "!!! CARRIED OUT on a real device: rewrites patches (expands running status)"}},
+      {{"r", "setupexprpedl1enter"},
+       {"WARNING: the return along the trail passes through SETUPEXPRPEDL1ENTER, a step inside an item, where "
+        "ENTER confirms: on a real device it may carry out the operation"}},
   };
-  EXPECT_EQ(run.warnings, expected);
-  EXPECT_EQ(run.ending, "summary: the device ended in performance mode");
+  for (const auto& c : cases) {
+    const SimRun run = runUnderSim(c.first);
+    EXPECT_EQ(run.process.status, 0);
+    ASSERT_GE(run.warnings.size(), c.second.size());  // the last warnings, after those on the way in
+    EXPECT_EQ(std::vector<std::string>(run.warnings.end() - c.second.size(), run.warnings.end()), c.second);
+  }
+}
+
+TEST(SimulatorEndToEnd, AReturnThatWouldConfirmAnOperationPressesNothing) {
+  const SimRun run = runUnderSim({"r", "factorypresets", "enter"});
+  EXPECT_EQ(run.process.status, 1);
+  EXPECT_NE(run.trace.find("summary: 0 keys received"), std::string::npos) << run.trace;
+  EXPECT_EQ(run.process.err.compare(0, 18, "pmckeys: refused: "), 0) << run.process.err;
 }
 
 TEST(SimulatorEndToEnd, PassesTheCommandsStatusOn) {
