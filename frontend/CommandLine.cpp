@@ -13,7 +13,7 @@
 #include "frontend/Conversions.h"
 #include "frontend/HelpScreens.h"
 #include "ports/HardwarePortFactory.h"
-#include "ports/SerialPortList.h"
+#include "arduinoSerialPort/SerialPortList.h"
 
 namespace {
 
