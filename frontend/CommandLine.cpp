@@ -14,7 +14,7 @@
 #include "frontend/Conversions.h"
 #include "frontend/HelpScreens.h"
 #include "ports/HardwarePortFactory.h"
-#include "ports/SerialPortList.h"
+#include "arduinoSerialPort/SerialPortList.h"
 
 namespace {
 
