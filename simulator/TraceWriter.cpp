@@ -55,7 +55,10 @@ void TraceWriter::noteReturn(double seconds) {
 
 void TraceWriter::warnAbout(const SimulatedBoard::Reception& reception, const MenuModel& model) {
   const MenuModel::Move& move = reception.move;
-  if (!move.performed.empty()) line("         !!! CARRIED OUT on a real device: " + move.performed);
+  if (!move.performed.empty()) {
+    line("         !!! CARRIED OUT on a real device: " + move.performed);
+    fCarriedOut.push_back(move.performed);
+  }
   if (move.place != fLastPlace && !model.onStep() && !model.danger().empty()) {
     line("         !! " + move.place + ": " + model.danger() + " (ENTER starts it)");
   }
@@ -68,11 +71,13 @@ void TraceWriter::warnAbout(const SimulatedBoard::Reception& reception, const Me
 
 void TraceWriter::summary(const MenuModel& model, int status) {
   line("");  // the command's own output may end without a line end
-  line("summary: " + std::to_string(fKeys) + " keys received:" + (fBytes.empty() ? "" : " " + fBytes));
+  line("summary: " + std::to_string(fKeys) + (fKeys == 1 ? " key" : " keys") + " received:" +
+       (fBytes.empty() ? "" : " " + fBytes));
   if (model.inPerformanceMode()) {
     line("summary: the device ended in performance mode");
   } else {
     line("summary: the device was left in " + model.place() + ", not in performance mode");
   }
+  for (const std::string& operation : fCarriedOut) line("summary: carried out on a real device: " + operation);
   if (status >= 0) line("summary: the command exited with status " + std::to_string(status));
 }

@@ -6,6 +6,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "simulator/SimulatedBoard.h"
 
@@ -35,6 +36,7 @@ private:
   int fKeys = 0;
   std::string fBytes;
   std::string fLastPlace = MenuModel::PERFORMANCE_MODE;
+  std::vector<std::string> fCarriedOut;  // the operations, in order
 };
 
 #endif

@@ -41,6 +41,22 @@ TEST(SimulatorEndToEnd, OperationsAndStepsOnTheWayBackAreCalledOut) {
   }
 }
 
+TEST(SimulatorEndToEnd, SummarySaysWhatHappenedToTheData) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"menu"},
+       "summary: 1 key received: 4d\nsummary: the device was left in EDITPATCH, not in performance mode\n"
+       "summary: the command exited with status 0\n"},
+      {{"factorypresets", "enter", "enter"},
+       "summary: carried out on a real device: factory reset: erases every patch, bank and set\n"
+       "summary: the command exited with status 0\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string trace = runUnderSim(c.first).trace;
+    ASSERT_GE(trace.size(), c.second.size());
+    EXPECT_EQ(trace.substr(trace.size() - c.second.size()), c.second) << trace;
+  }
+}
+
 TEST(SimulatorEndToEnd, AReturnThatWouldConfirmAnOperationPressesNothing) {
   const SimRun run = runUnderSim({"r", "factorypresets", "enter"});
   EXPECT_EQ(run.process.status, 1);
