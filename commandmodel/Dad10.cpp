@@ -27,7 +27,7 @@ Dad10* Dad10::getInstance() {
 Dad10::Dad10() : Dad10(HardwarePortFactory::instance()->createPort()) {}
 
 Dad10::Dad10(HardwarePort* port)
-    : fInitSucceeded(port != nullptr && port->initSucceeded()), fDelayMs(DEFAULT_DELAY_MS), fPort(port) {
+    : fInitSucceeded(port != nullptr && port->initSucceeded()), fPort(port) {
   initMap();
   setDelayInMilliseconds(DEFAULT_DELAY_MS);
 }

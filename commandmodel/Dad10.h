@@ -3,8 +3,9 @@
 // its menus, a key press engine that presses them through a key port, and
 // the channel and pedal procedures.
 //
-// A singleton reached through getInstance(); creating it creates the key
-// port (which may open the serial line). The instance owns its port and
+// The tool uses one instance, reached through getInstance(); creating it
+// creates the key port (which may open the serial line). Tests and the
+// build-time tools make their own on a port of their choosing. The instance owns its port and
 // lives until the process ends. While a sequence is pressed with the return
 // flag, the engine records the trail: the tokens that lead back through the
 // menus, newest first, which returnFromTrail() presses afterwards.
@@ -102,6 +103,10 @@ public:
 private:
   Dad10();
 
+  // The pedal's setup and the fixed way back from it, for a valid pedal.
+  bool pressPedalSetup(int pedal);
+  bool pressPedalReturn(int pedal);
+
   static Dad10* fgInstance;
 
   bool fInitSucceeded;
@@ -111,7 +116,9 @@ private:
 };
 
 // Pedal numbers are checked the same way by every pedal operation, including
-// the free calibratePedal() of the command line.
+// the free calibratePedal() of the command line; where a request enters, an
+// invalid one is reported (one line on standard error, false returned).
 bool validPedal(int pedal);
+bool reportInvalidPedal(int pedal);
 
 #endif

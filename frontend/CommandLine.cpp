@@ -197,7 +197,9 @@ std::vector<std::string> commandOptions() {
   return options;
 }
 
-bool calibratePedal(int pedal) { return validPedal(pedal) && Dad10::getInstance()->calibratePedal(pedal); }
+bool calibratePedal(int pedal) {
+  return validPedal(pedal) ? Dad10::getInstance()->calibratePedal(pedal) : reportInvalidPedal(pedal);
+}
 
 int runCommandLine(int argc, char** argv) {
   try {
