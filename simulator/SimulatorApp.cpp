@@ -137,21 +137,17 @@ int serve(const Options& options, std::ostream& out, const std::string& where) {
   }
   int status = -1;
   SimulatedBoard::Reception reception;
-  for (;;) {
+  while (status < 0) {
     if (board.serveOne(20, reception)) trace.received(elapsed(), reception, board.model());
-    const int signal = gSignal;
+    const int caught = gSignal;
     gSignal = 0;
-    if (signal != 0 && child == -1) {
-      status = 128 + signal;
-      break;
-    }
-    // The command ends as it would have without us; its status becomes ours.
-    if (signal != 0) kill(child, signal);
+    if (caught != 0 && child == -1) status = 128 + caught;
+    // Passed on, the command ends (or not) as it would without us in between.
+    if (caught != 0 && child != -1) kill(child, caught);
     int wstatus = 0;
     if (child != -1 && waitpid(child, &wstatus, WNOHANG) == child) {
       status = exitStatusOf(wstatus);
       while (board.serveOne(0, reception)) trace.received(elapsed(), reception, board.model());
-      break;
     }
   }
   trace.summary(board.model(), child == -1 ? -1 : status);
