@@ -1,5 +1,7 @@
 #include "simulator/TraceWriter.h"
 
+#include <errno.h>
+
 #include <cstdio>
 
 namespace {
@@ -24,7 +26,11 @@ std::string padded(const std::string& text, std::size_t width) {
 
 TraceWriter::TraceWriter(std::ostream& out, bool expectReturn) : fOut(out), fExpectReturn(expectReturn) {}
 
-void TraceWriter::line(const std::string& text) { fOut << text << std::endl; }
+void TraceWriter::line(const std::string& text) {
+  errno = 0;
+  fOut << text << std::endl;
+  if (!fOut && fError == 0) fError = errno != 0 ? errno : EIO;
+}
 
 void TraceWriter::received(double seconds, const SimulatedBoard::Reception& reception, const MenuModel& model) {
   noteReturn(seconds);
@@ -33,7 +39,7 @@ void TraceWriter::received(double seconds, const SimulatedBoard::Reception& rece
   fBytes += (fBytes.empty() ? "" : " ") + hex(reception.character);
   const std::string time = format("%8.3f s  ", seconds);
   if (reception.keyCode == 0) {
-    line(time + "0x" + hex(reception.character) + "  unknown character: no key pressed, error line answered");
+    line(time + "0x" + hex(reception.character) + "  not a key: nothing pressed, no answer");
     return;
   }
   line(time + "'" + std::string(1, static_cast<char>(reception.character)) + "'   " +
