@@ -4,16 +4,10 @@
 #include <sstream>
 #include <utility>
 
+#include "commandmodel/CommandTable.h"
 #include "frontend/Conversions.h"
 #include "ports/HardwarePort.h"
 #include "ports/HardwarePortFactory.h"
-
-namespace {
-
-const int MENU_KEY = 0xfb;
-const int ENTER_KEY = 0xf3;
-
-}  // namespace
 
 Dad10* Dad10::fgInstance = nullptr;
 std::map<std::string, int> Dad10::fgPmcKeyMap;
@@ -87,8 +81,8 @@ Dad10::Keys Dad10::expand(std::string token) {
 }
 
 void Dad10::recordWayBack(int code, std::list<std::string>& trail) {
-  if (code == MENU_KEY) trail.push_front("PREV");
-  if (code == ENTER_KEY) {
+  if (code == KeyCode::MENU) trail.push_front("PREV");
+  if (code == KeyCode::ENTER) {
     trail.push_front("ENTER");
     trail.push_front("PREV");
   }

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "arduinoSerialPort/ArduinoSerialPort.h"
-#include "ports/FakeHardwarePort.h"
+#include "commandmodel/CommandTable.h"
 #include "simulator/PseudoTerminal.h"
 
 namespace {
@@ -52,7 +52,7 @@ bool SimulatedBoard::serveOne(int timeoutMs, Reception& reception) {
   reception.character = c;
   reception.keyCode = keyCodeOf(c);
   if (reception.keyCode != 0) {
-    reception.keyName = FakeHardwarePort::displayName(reception.keyCode);
+    reception.keyName = keyDisplayName(reception.keyCode);
     usleep(HOLD_MS * 1000);
     reception.move = fModel.press(reception.keyCode);
     usleep(RELEASE_MS * 1000);
