@@ -11,6 +11,15 @@ namespace {
 
 const int MENU_KEY = 0xfb;
 const int ENTER_KEY = 0xf3;
+const int FIRST_KEY = 0xf0;
+const int LAST_KEY = 0xfe;
+
+// Only a hex token decodes to a code that no front-panel key has; pressing
+// it would put on the line what no key press sends.
+bool reportNoKey(int code) {
+  std::cerr << "WARNING: no key has the code <0x" << std::hex << code << std::dec << ">" << std::endl;
+  return false;
+}
 
 }  // namespace
 
@@ -50,6 +59,7 @@ void Dad10::pressKey(int code) {
 bool Dad10::pressKey(std::string token, bool record) {
   Conversions::toUpper(token);
   const int code = decodeSingleToken(token);
+  if (code != 0 && (code < FIRST_KEY || code > LAST_KEY)) return reportNoKey(code);
   if (code != 0) {
     pressKey(code);
     if (record && code == MENU_KEY) fTrail.push_front("PREV");

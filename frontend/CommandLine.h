@@ -1,6 +1,7 @@
 // The command line of pmckeys: decides from the first argument which form
 // of invocation is meant and hands the work to the help screens, the device
-// procedures or the key engine. main() is only a call of runCommandLine().
+// procedures or the key engine. main() makes the process safe to run
+// (standard streams, signals) and calls runCommandLine().
 #ifndef PMCKEYS_FRONTEND_COMMANDLINE_H
 #define PMCKEYS_FRONTEND_COMMANDLINE_H
 
@@ -14,7 +15,9 @@ enum ExitStatus {
   EXIT_USAGE = 2,      // no arguments: the usage screen was shown
 };
 
-// Runs one invocation and returns its exit status. Never throws.
+// Runs one invocation and returns its exit status. Never throws. A failed
+// write to standard output is reported after the work, and turns a status
+// of 0 into 1.
 int runCommandLine(int argc, char** argv);
 
 // The words that may stand first: the command keywords and the trail

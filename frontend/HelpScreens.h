@@ -4,10 +4,11 @@
 #define PMCKEYS_FRONTEND_HELPSCREENS_H
 
 class App;
+class Dad10;
 
 void displayUsage(App& app);
 void displayCable();
-// Creates the device model (and with it the key port) to read its tables.
-void displayCommands();
+// Reads the tables of the device model it is given.
+void displayCommands(Dad10& model);
 
 #endif
