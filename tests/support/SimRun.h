@@ -18,8 +18,9 @@ struct SimRun {
   std::vector<std::string> warnings;  // trace lines with "!!" or "WARNING"
 };
 
-// simOptions: options of pmckeys-sim before "--" (such as a fault).
+// simOptions: options of pmckeys-sim before "--" (such as a fault). shell:
+// a sh command line that runs "$@" (pmckeys and its arguments) in its place.
 SimRun runUnderSim(const std::vector<std::string>& pmckeysArgs, const std::vector<std::string>& simOptions = {},
-                   const char* input = nullptr);
+                   const char* input = nullptr, const char* shell = nullptr);
 
 #endif
