@@ -8,8 +8,11 @@
 #include "arduinoSerialPort/SerialPortBusyException.h"
 #include "commandmodel/Dad10.h"
 #include "frontend/App.h"
+#include "frontend/Backup.h"
 #include "frontend/Conversions.h"
 #include "frontend/HelpScreens.h"
+#include "frontend/Restore.h"
+#include "midi/MidiConnection.h"
 #include "ports/SerialPortList.h"
 
 namespace {
@@ -71,6 +74,20 @@ int runCommands(const App&, int, char**) {
   return EXIT_DONE;
 }
 
+// The file forms take exactly one argument: a backup must not guess which
+// of several names was meant.
+bool oneFile(int argc, char** argv) {
+  if (argc == 3) return true;
+  std::cerr << "pmckeys: usage: pmckeys " << argv[1] << " FILE" << std::endl;
+  return false;
+}
+
+int runBackup(const App&, int argc, char** argv) { return oneFile(argc, argv) ? Backup(argv[2]).run() : EXIT_USAGE; }
+
+int runRestore(const App&, int argc, char** argv) {
+  return oneFile(argc, argv) ? Restore(argv[2]).run() : EXIT_USAGE;
+}
+
 struct Keyword {
   const char* name;  // upper case; the first argument is folded before comparing
   int (*run)(const App&, int argc, char** argv);
@@ -83,6 +100,8 @@ const Keyword kKeywords[] = {
     {"PMCCHANNEL", runChannel},
     {"CALIBRATEPEDAL", runCalibration},
     {"STARTCALIBRATEPEDAL", runStartCalibration},
+    {"BACKUP", runBackup},
+    {"RESTORE", runRestore},
 };
 
 int runListPorts(int argc, char** argv) {
@@ -92,6 +111,22 @@ int runListPorts(int argc, char** argv) {
     return EXIT_NOT_DONE;
   }
   for (const std::string& port : ports) std::cout << port << std::endl;
+  return EXIT_DONE;
+}
+
+int runListMidi() {
+  MidiConnection midi;
+  std::string error;
+  if (!midi.open(error)) {
+    std::cerr << "pmckeys: " << error << std::endl;
+    return EXIT_NOT_DONE;
+  }
+  const std::vector<std::string> lines = midi.listing();
+  if (lines.empty()) {
+    std::cerr << "pmckeys: no MIDI inputs or outputs on " << midi.system().name() << std::endl;
+    return EXIT_NOT_DONE;
+  }
+  for (const std::string& line : lines) std::cout << line << std::endl;
   return EXIT_DONE;
 }
 
@@ -108,6 +143,7 @@ int runOption(App& app, int argc, char** argv) {
     return EXIT_DONE;
   }
   if (option == "--list-ports") return runListPorts(argc, argv);
+  if (option == "--list-midi") return runListMidi();
   return -1;
 }
 
@@ -136,7 +172,7 @@ std::vector<std::string> commandWords() {
   return words;
 }
 
-std::vector<std::string> commandOptions() { return {"-h", "--help", "--version", "--list-ports"}; }
+std::vector<std::string> commandOptions() { return {"-h", "--help", "--version", "--list-ports", "--list-midi"}; }
 
 bool calibratePedal(int pedal) { return validPedal(pedal) && Dad10::getInstance()->calibratePedal(pedal); }
 
