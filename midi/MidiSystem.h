@@ -51,8 +51,10 @@ public:
   virtual std::vector<std::string> ports(Direction direction) = 0;
   virtual std::unique_ptr<MidiInput> openInput(const std::string& port, std::string& error) = 0;
   virtual std::unique_ptr<MidiOutput> openOutput(const std::string& port, std::string& error) = 0;
-  // A port of this program's own, named `port`, that other programs see:
-  // they send to a virtual input and receive from a virtual output.
+  // A port of this program's own that other programs see: they send to a
+  // virtual input and receive from a virtual output. Its full name is the
+  // client name, a blank and `port`, a colon, and `port` again (on JACK
+  // "pmckeys-sim 1234 out:out"; ALSA adds "128:0").
   virtual std::unique_ptr<MidiInput> openVirtualInput(const std::string& port, std::string& error) = 0;
   virtual std::unique_ptr<MidiOutput> openVirtualOutput(const std::string& port, std::string& error) = 0;
 };

@@ -12,8 +12,10 @@ namespace {
 
 const struct {
   const char* setting;
+  const char* name;
   RtMidi::Api api;
-} kApis[] = {{"alsa", RtMidi::LINUX_ALSA}, {"jack", RtMidi::UNIX_JACK}, {"coremidi", RtMidi::MACOSX_CORE}};
+} kApis[] = {
+    {"alsa", "ALSA", RtMidi::LINUX_ALSA}, {"jack", "JACK", RtMidi::UNIX_JACK}, {"coremidi", "CoreMIDI", RtMidi::MACOSX_CORE}};
 
 // The system PMCKEYS_MIDI_API asks for, or UNSPECIFIED with `error` set.
 RtMidi::Api chosenApi(std::string& error) {
@@ -29,7 +31,7 @@ RtMidi::Api chosenApi(std::string& error) {
     for (RtMidi::Api api : compiled) {
       if (api == known.api) return api;
     }
-    error = "no MIDI system: " + RtMidi::getApiDisplayName(known.api) + " is not built into RtMidi here";
+    error = std::string("no MIDI system: ") + known.name + " is not built into RtMidi here";
     return RtMidi::UNSPECIFIED;
   }
   error = std::string("PMCKEYS_MIDI_API must be alsa, jack or coremidi, not <") + setting + ">";
@@ -80,11 +82,14 @@ bool openVirtual(Wrapper& wrapper, const std::string& port, std::string& error) 
 
 // A new RtMidi object with its wrapper, on the port of that full name, or
 // on a virtual port of that name when ownPort is null (else the name of
-// this program's end of the connection).
+// this program's end of the connection). Every RtMidi object is a client
+// of its own on the MIDI system; a virtual port's client carries the
+// port's name too, so that JACK need not rename a second client of the
+// same name ("NAME-01") and the port's full name is known in advance.
 template <typename Midi, typename Wrapper, typename Interface>
 std::unique_ptr<Interface> openOn(int api, const std::string& clientName, const std::string& port,
                                   const char* ownPort, std::string& error) {
-  std::unique_ptr<Midi> midi = make<Midi>(api, clientName, error);
+  std::unique_ptr<Midi> midi = make<Midi>(api, ownPort == nullptr ? clientName + " " + port : clientName, error);
   if (!midi) return nullptr;
   std::unique_ptr<Wrapper> wrapper(new Wrapper(std::move(midi)));
   const bool opened = ownPort == nullptr ? openVirtual(*wrapper, port, error)
@@ -109,7 +114,12 @@ std::unique_ptr<MidiSystem> RtMidiSystem::open(const std::string& clientName, st
 
 RtMidiSystem::RtMidiSystem(int api, const std::string& clientName) : fApi(api), fClientName(clientName) {}
 
-std::string RtMidiSystem::name() const { return RtMidi::getApiDisplayName(static_cast<RtMidi::Api>(fApi)); }
+std::string RtMidiSystem::name() const {
+  for (const auto& known : kApis) {
+    if (known.api == fApi) return known.name;
+  }
+  return RtMidi::getApiDisplayName(static_cast<RtMidi::Api>(fApi));
+}
 
 std::size_t RtMidiSystem::longestMessage() const { return fApi == RtMidi::UNIX_JACK ? JACK_LONGEST_MESSAGE : 0; }
 

@@ -19,7 +19,8 @@ public:
   // JACK's ports carry messages up to this length; longer ones vanish.
   static const std::size_t JACK_LONGEST_MESSAGE = 16000;
 
-  // Null with `error` set ("no MIDI system: no JACK server is running")
+  // clientName: how this program shows on the MIDI system. Null with
+  // `error` set ("no MIDI system: no JACK server is running")
   // when the system cannot be used.
   static std::unique_ptr<MidiSystem> open(const std::string& clientName, std::string& error);
 
