@@ -136,6 +136,7 @@ int runOption(App& app, int argc, char** argv) {
   const std::string option = argv[1];
   if (option == "-h" || option == "--help") {
     displayUsage(app);
+    displayMidiHelp();
     return EXIT_DONE;
   }
   if (option == "--version") {

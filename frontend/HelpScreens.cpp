@@ -46,6 +46,20 @@ void displayUsage(App& app) {
   });
 }
 
+void displayMidiHelp() {
+  writeLines({
+      "  Back up and restore the device's memory over MIDI (device MIDI OUT to the",
+      "  interface's IN, interface OUT to device MIDI IN):",
+      "    pmckeys backup FILE    take the MIDI data dump twice; save it when both agree",
+      "    pmckeys restore FILE   send a saved dump back to the device",
+      "    pmckeys --list-midi    list the MIDI inputs and outputs",
+      "  PMCKEYS_MIDI_IN, PMCKEYS_MIDI_OUT: the port, by a part of its name;",
+      "  PMCKEYS_MIDI_API: alsa, jack or coremidi; PMCKEYS_SYSEX_PAUSE_MS: pause after",
+      "  each message restored, 0 to 1000 ms (default 50). See man pmckeys.",
+      "",
+  });
+}
+
 void displayCable() {
   writeLines({
       "",

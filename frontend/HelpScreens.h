@@ -7,6 +7,9 @@ class App;
 
 void displayUsage(App& app);
 void displayCable();
+// What --help adds below the usage screen, whose text stays as it is: the
+// forms over MIDI and their environment variables.
+void displayMidiHelp();
 // Creates the device model (and with it the key port) to read its tables.
 void displayCommands();
 

@@ -88,7 +88,7 @@ TEST(CommandLine, CalibrationReadsTwoWordsFromStandardInput) {
 }
 
 TEST(CommandLine, OptionsNeverOpenTheSerialLine) {
-  const std::string usage = readTestFile("usage.txt");
+  const std::string usage = readTestFile("usage.txt") + readTestFile("help_midi.txt");
   const Case cases[] = {
       {{"--help"}, usage, "", 0},
       {{"-h", "menu"}, usage, "", 0},
