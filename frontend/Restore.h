@@ -14,8 +14,8 @@
 
 class Restore {
 public:
-  static const int DEFAULT_PAUSE_MS = 50;
-  static const int LONGEST_PAUSE_MS = 1000;
+  static constexpr int DEFAULT_PAUSE_MS = 50;
+  static constexpr int LONGEST_PAUSE_MS = 1000;
 
   explicit Restore(const std::string& file) : fFile(file) {}
   // The exit status; the reason for a failure is on standard error.

@@ -12,10 +12,10 @@
 
 class QuietWait {
 public:
-  static const int FIRST_MESSAGE_MS = 30000;
-  static const int LEAST_QUIET_MS = 1000;
-  static const int MIDI_BITS_PER_SECOND = 31250;
-  static const int BITS_PER_BYTE = 10;
+  static constexpr int FIRST_MESSAGE_MS = 30000;
+  static constexpr int LEAST_QUIET_MS = 1000;
+  static constexpr int MIDI_BITS_PER_SECOND = 31250;
+  static constexpr int BITS_PER_BYTE = 10;
 
   // How long `bytes` take on a MIDI cable, in milliseconds, rounded up.
   static int wireMs(std::size_t bytes);

@@ -17,7 +17,7 @@
 class RtMidiSystem : public MidiSystem {
 public:
   // JACK's ports carry messages up to this length; longer ones vanish.
-  static const std::size_t JACK_LONGEST_MESSAGE = 16000;
+  static constexpr std::size_t JACK_LONGEST_MESSAGE = 16000;
 
   // clientName: how this program shows on the MIDI system. Null with
   // `error` set ("no MIDI system: no JACK server is running")

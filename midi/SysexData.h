@@ -13,8 +13,8 @@
 
 class SysexData {
 public:
-  static const unsigned char START = 0xF0;
-  static const unsigned char END = 0xF7;
+  static constexpr unsigned char START = 0xF0;
+  static constexpr unsigned char END = 0xF7;
 
   // Splits `bytes` into its messages. False when they are not whole SysEx
   // messages: `fault` then says what is wrong and names the offset (from 0)
