@@ -92,7 +92,12 @@ void displayHelp(const App&) {
                "\nEnvironment:\n";
   writeForm("PMCKEYS_DEVICE", "the board's serial device (find it with --list-ports)");
   std::cout << "  serial device: " << HardwarePortFactory::devicePath()
-            << (HardwarePortFactory::deviceFromEnvironment() ? " (from PMCKEYS_DEVICE)" : " (built in)") << "\n"
+            << (HardwarePortFactory::deviceFromEnvironment() ? " (from PMCKEYS_DEVICE)" : " (built in)") << "\n";
+  writeForm("PMCKEYS_MIDI_IN", "backup: the MIDI input, by a part of its name");
+  writeForm("PMCKEYS_MIDI_OUT", "restore: the MIDI output, by a part of its name");
+  writeForm("PMCKEYS_MIDI_API", "the MIDI system: alsa, jack or coremidi");
+  writeForm("PMCKEYS_SYSEX_PAUSE_MS", "restore: pause after each message, 0 to 1000 ms (50)");
+  std::cout << "  MIDI cables: device MIDI OUT to the interface's IN, interface OUT to device MIDI IN\n"
             << "\nExit status: 0 done; 1 not done (the reason is on standard error); 2 usage error.\n"
                "\nTry any command on a simulated device first: pmckeys-sim -- pmckeys rd editbank enter\n"
                "See also: pmckeys-sim --help, man pmckeys, and the wiring guide:\n"
