@@ -6,7 +6,6 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <thread>
 
 #include "frontend/CommandLine.h"
@@ -38,10 +37,16 @@ int Restore::pauseMs(std::string& error) {
 
 bool Restore::read(MidiBytes& bytes, std::string& error) const {
   std::ifstream in(fFile, std::ios::binary);
-  if (in) bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in && !in.bad()) return true;
-  error = "cannot read " + fFile + ": " + std::strerror(errno);
-  return false;
+  if (!in) {
+    error = "cannot read " + fFile + ": " + std::strerror(errno);
+    return false;
+  }
+  bytes.resize(LARGEST_FILE + 1);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  if (in.bad()) error = "cannot read " + fFile + ": " + std::strerror(errno);
+  if (bytes.size() > LARGEST_FILE) error = fFile + " is larger than any dump (more than 1 MiB); nothing sent";
+  return error.empty();
 }
 
 bool Restore::fits(const std::vector<MidiBytes>& messages, std::size_t longest, std::string& error) const {

@@ -139,6 +139,7 @@ TEST(Midi, FilesAndMidiSystemsAreCheckedBeforeAnything) {
        "pmckeys: no MIDI system: no JACK server is running\n", 1},
       {{"restore", good}, {{"PMCKEYS_SYSEX_PAUSE_MS", "1001"}},
        "pmckeys: PMCKEYS_SYSEX_PAUSE_MS must be a whole number of milliseconds from 0 to 1000, not <1001>\n", 1},
+      {{"restore", "/dev/zero"}, {}, "pmckeys: /dev/zero is larger than any dump (more than 1 MiB); nothing sent\n", 1},
       refused("empty.syx", {}, "it is empty"),
       refused("cut.syx", {0xF0, 0x7D, 0x01, 0xF7, 0xF0, 0x7D}, "it ends at offset 6 inside the message that begins at offset 4"),
       refused("text.syx", fromText("F0 7D F7\n"), "byte 0x46 at offset 0 where a message must begin with 0xF0"),
