@@ -158,6 +158,18 @@ TEST(Midi, FilesAndMidiSystemsAreCheckedBeforeAnything) {
   EXPECT_FALSE(std::ifstream(fresh).good());
 }
 
+TEST(Midi, AMissingModuleIsOneLine) {
+  Folder folder;
+  ASSERT_EQ(system(("cp " PMCKEYS_BINARY " " + folder.path).c_str()), 0);
+  const ProcessResult result = runProcess(folder.path + "/pmckeys", {"--list-midi"});
+  const std::string start = "pmckeys: the MIDI module pmckeys-midi.so is missing (looked for " + folder.path +
+                            "/pmckeys-midi.so and " + folder.path + "/../lib",  // the libdir of the install
+      end = "/pmckeys/pmckeys-midi.so): reinstall pmckeys\n";
+  EXPECT_EQ(result.err.substr(0, start.size()), start);
+  EXPECT_EQ(result.err.substr(result.err.size() - std::min(end.size(), result.err.size())), end);
+  EXPECT_EQ(result.status, 1);
+}
+
 TEST(Midi, BackupSavesTheDumpWhenTwoAgree) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
@@ -241,6 +253,9 @@ TEST(Midi, RestoreSendsTheFileToThePortChosenByName) {
   std::unique_ptr<MidiOutput> out = peer->openVirtualOutput("out", error);
   EXPECT_EQ(check({{"--list-midi"}, {}, "", 0}), "in  peer out:out\nout peer in:in\nout other in:in\n");
   for (const Case& c : two) check(c);
+  check({{"backup", folder.path + "/new.syx"}, {{"PMCKEYS_DEVICE", "/nonexistent"}, {"PMCKEYS_MIDI_IN", "peer"}},
+         "init_serialport: Unable to open port : No such file or directory\ncreating FakeHardwarePort\n"
+         "pmckeys: no board on the serial line: the dump cannot be started\n", 1});
   EXPECT_EQ(check({{"restore", file}, {{"PMCKEYS_MIDI_OUT", "Peer"}}, "", 0}),
             "sent 3 messages, 1328 bytes from " + file + "\n");
   EXPECT_EQ(arrivals(*otherIn), MidiBytes());
