@@ -54,8 +54,8 @@ bool Restore::fits(const std::vector<MidiBytes>& messages, std::size_t longest, 
   for (const MidiBytes& message : messages) {
     if (longest != 0 && message.size() > longest) {
       error = fFile + " is not a dump JACK can carry: the message at offset " + std::to_string(offset) + " is " +
-              std::to_string(message.size()) + " bytes, longer than a JACK port carries (" +
-              std::to_string(longest) + "); nothing sent";
+              std::to_string(message.size()) + " bytes, longer than a JACK port carries (" + std::to_string(longest) +
+              "); nothing sent";
       return false;
     }
     offset += message.size();
@@ -81,7 +81,8 @@ int Restore::run() {
   std::vector<MidiBytes> messages;
   std::string error;
   if (!read(bytes, error)) return fail(error);
-  if (!SysexData::split(bytes, messages, error)) return fail(fFile + " is not a SysEx dump: " + error + "; nothing sent");
+  if (!SysexData::split(bytes, messages, error))
+    return fail(fFile + " is not a SysEx dump: " + error + "; nothing sent");
   const int pause = pauseMs(error);
   if (pause < 0) return fail(error);
   MidiConnection midi;

@@ -14,8 +14,9 @@ const struct {
   const char* setting;
   const char* name;
   RtMidi::Api api;
-} kApis[] = {
-    {"alsa", "ALSA", RtMidi::LINUX_ALSA}, {"jack", "JACK", RtMidi::UNIX_JACK}, {"coremidi", "CoreMIDI", RtMidi::MACOSX_CORE}};
+} kApis[] = {{"alsa", "ALSA", RtMidi::LINUX_ALSA},
+             {"jack", "JACK", RtMidi::UNIX_JACK},
+             {"coremidi", "CoreMIDI", RtMidi::MACOSX_CORE}};
 
 // The system PMCKEYS_MIDI_API asks for, or UNSPECIFIED with `error` set.
 RtMidi::Api chosenApi(std::string& error) {
@@ -87,13 +88,13 @@ bool openVirtual(Wrapper& wrapper, const std::string& port, std::string& error) 
 // port's name too, so that JACK need not rename a second client of the
 // same name ("NAME-01") and the port's full name is known in advance.
 template <typename Midi, typename Wrapper, typename Interface>
-std::unique_ptr<Interface> openOn(int api, const std::string& clientName, const std::string& port,
-                                  const char* ownPort, std::string& error) {
+std::unique_ptr<Interface> openOn(int api, const std::string& clientName, const std::string& port, const char* ownPort,
+                                  std::string& error) {
   std::unique_ptr<Midi> midi = make<Midi>(api, ownPort == nullptr ? clientName + " " + port : clientName, error);
   if (!midi) return nullptr;
   std::unique_ptr<Wrapper> wrapper(new Wrapper(std::move(midi)));
-  const bool opened = ownPort == nullptr ? openVirtual(*wrapper, port, error)
-                                         : openNamed(*wrapper, port, ownPort, error);
+  const bool opened =
+      ownPort == nullptr ? openVirtual(*wrapper, port, error) : openNamed(*wrapper, port, ownPort, error);
   if (!opened) return nullptr;
   return wrapper;
 }

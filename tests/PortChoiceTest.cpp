@@ -14,7 +14,7 @@ TEST(PortChoice, APartOfTheNameInAnyCaseOrTheOnlyPortBesidesMidiThrough) {
     std::string wanted;
     int chosen;
   } cases[] = {
-      {alsa, "", 1},          {alsa, "um-one", 1},   {alsa, "through", 0}, {{alsa[0]}, "", -1},
+      {alsa, "", 1},           {alsa, "um-one", 1},   {alsa, "through", 0},   {{alsa[0]}, "", -1},
       {synths, "synth:in", 2}, {synths, "SYNTH", -1}, {synths, "synth 2", 0}, {{}, "", -1},
   };
   for (const auto& c : cases) {
