@@ -60,6 +60,19 @@ std::vector<std::string> portsOf(Midi& midi) {
   return names;
 }
 
+void ignoreError(RtMidiError::Type, const std::string&, void*) {}
+
+// The ports a new RtMidi object sees; a port that vanishes meanwhile is no
+// warning on standard error.
+template <typename Midi>
+std::vector<std::string> listPorts(int api, const std::string& clientName) {
+  std::string error;
+  std::unique_ptr<Midi> midi = make<Midi>(api, clientName, error);
+  if (!midi) return {};
+  midi->setErrorCallback(ignoreError);
+  return portsOf(*midi);
+}
+
 // Opens the port of that full name on the wrapper's RtMidi object.
 template <typename Wrapper>
 bool openNamed(Wrapper& wrapper, const std::string& port, const std::string& ownPort, std::string& error) {
@@ -125,13 +138,7 @@ std::string RtMidiSystem::name() const {
 std::size_t RtMidiSystem::longestMessage() const { return fApi == RtMidi::UNIX_JACK ? JACK_LONGEST_MESSAGE : 0; }
 
 std::vector<std::string> RtMidiSystem::ports(Direction direction) {
-  std::string error;
-  if (direction == Direction::In) {
-    std::unique_ptr<RtMidiIn> midi = make<RtMidiIn>(fApi, fClientName, error);
-    return midi ? portsOf(*midi) : std::vector<std::string>();
-  }
-  std::unique_ptr<RtMidiOut> midi = make<RtMidiOut>(fApi, fClientName, error);
-  return midi ? portsOf(*midi) : std::vector<std::string>();
+  return direction == Direction::In ? listPorts<RtMidiIn>(fApi, fClientName) : listPorts<RtMidiOut>(fApi, fClientName);
 }
 
 std::unique_ptr<MidiInput> RtMidiSystem::openInput(const std::string& port, std::string& error) {
