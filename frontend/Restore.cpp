@@ -68,10 +68,10 @@ bool Restore::send(MidiOutput& output, const std::vector<MidiBytes>& messages, i
   std::size_t bytes = 0;
   for (std::size_t i = 0; i < messages.size(); ++i) {
     if (!output.send(messages[i], error)) return false;
-    bytes += messages[i].size();
-    progress.show(bytes, i + 1);
     const int gap = i + 1 < messages.size() ? pause : 0;
     std::this_thread::sleep_for(std::chrono::milliseconds(QuietWait::wireMs(messages[i].size()) + gap));
+    bytes += messages[i].size();
+    progress.show(bytes, i + 1);  // once the message is on its way: a rate the cable allows
   }
   return true;
 }
