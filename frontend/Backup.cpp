@@ -25,8 +25,7 @@ int Backup::fail(const std::string& error) const {
   return EXIT_NOT_DONE;
 }
 
-bool Backup::takeDump(Dad10& dad10, MidiInput& input, const std::string& label, MidiBytes& dump,
-                      std::string& error) {
+bool Backup::takeDump(Dad10& dad10, MidiInput& input, const std::string& label, MidiBytes& dump, std::string& error) {
   error.clear();
   DumpCapture capture(input, label);
   capture.discardPending();

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <thread>
 
 #include "frontend/CommandLine.h"
@@ -38,10 +37,16 @@ int Restore::pauseMs(std::string& error) {
 
 bool Restore::read(MidiBytes& bytes, std::string& error) const {
   std::ifstream in(fFile, std::ios::binary);
-  if (in) bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in && !in.bad()) return true;
-  error = "cannot read " + fFile + ": " + std::strerror(errno);
-  return false;
+  if (!in) {
+    error = "cannot read " + fFile + ": " + std::strerror(errno);
+    return false;
+  }
+  bytes.resize(LARGEST_FILE + 1);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  if (in.bad()) error = "cannot read " + fFile + ": " + std::strerror(errno);
+  if (bytes.size() > LARGEST_FILE) error = fFile + " is larger than any dump (more than 1 MiB); nothing sent";
+  return error.empty();
 }
 
 bool Restore::fits(const std::vector<MidiBytes>& messages, std::size_t longest, std::string& error) const {
@@ -49,8 +54,8 @@ bool Restore::fits(const std::vector<MidiBytes>& messages, std::size_t longest, 
   for (const MidiBytes& message : messages) {
     if (longest != 0 && message.size() > longest) {
       error = fFile + " is not a dump JACK can carry: the message at offset " + std::to_string(offset) + " is " +
-              std::to_string(message.size()) + " bytes, longer than a JACK port carries (" +
-              std::to_string(longest) + "); nothing sent";
+              std::to_string(message.size()) + " bytes, longer than a JACK port carries (" + std::to_string(longest) +
+              "); nothing sent";
       return false;
     }
     offset += message.size();
@@ -63,10 +68,10 @@ bool Restore::send(MidiOutput& output, const std::vector<MidiBytes>& messages, i
   std::size_t bytes = 0;
   for (std::size_t i = 0; i < messages.size(); ++i) {
     if (!output.send(messages[i], error)) return false;
-    bytes += messages[i].size();
-    progress.show(bytes, i + 1);
     const int gap = i + 1 < messages.size() ? pause : 0;
     std::this_thread::sleep_for(std::chrono::milliseconds(QuietWait::wireMs(messages[i].size()) + gap));
+    bytes += messages[i].size();
+    progress.show(bytes, i + 1);  // once the message is on its way: a rate the cable allows
   }
   return true;
 }
@@ -76,7 +81,8 @@ int Restore::run() {
   std::vector<MidiBytes> messages;
   std::string error;
   if (!read(bytes, error)) return fail(error);
-  if (!SysexData::split(bytes, messages, error)) return fail(fFile + " is not a SysEx dump: " + error + "; nothing sent");
+  if (!SysexData::split(bytes, messages, error))
+    return fail(fFile + " is not a SysEx dump: " + error + "; nothing sent");
   const int pause = pauseMs(error);
   if (pause < 0) return fail(error);
   MidiConnection midi;

@@ -16,6 +16,8 @@ class Restore {
 public:
   static constexpr int DEFAULT_PAUSE_MS = 50;
   static constexpr int LONGEST_PAUSE_MS = 1000;
+  // The device's memory is a few kilobytes; this keeps /dev/zero out.
+  static constexpr std::size_t LARGEST_FILE = 1 << 20;
 
   explicit Restore(const std::string& file) : fFile(file) {}
   // The exit status; the reason for a failure is on standard error.

@@ -17,8 +17,9 @@ int openTemporary(const std::string& path, std::string& temporary) {
   const std::string folder = AtomicFile::folderOf(path);
   const std::size_t slash = path.rfind('/');
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::string stem = folder + "/." + name + ".pmckeys-" + std::to_string(getpid()) + "-";
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temporary = folder + "/." + name + ".pmckeys-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
+    temporary = stem + std::to_string(attempt);
     const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }

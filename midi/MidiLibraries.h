@@ -9,7 +9,6 @@
 #ifndef PMCKEYS_MIDI_MIDILIBRARIES_H
 #define PMCKEYS_MIDI_MIDILIBRARIES_H
 
-#include <iosfwd>
 #include <sstream>
 #include <string>
 

@@ -9,6 +9,10 @@ namespace {
 
 using OpenFunction = MidiSystem* (*)(const char*, std::string*);
 
+const std::string kModule = PMCKEYS_MIDI_MODULE;
+// The installed module's folder, from the installed program's.
+const std::string kModuleFolder = PMCKEYS_MIDI_MODULE_DIR;
+
 // The running program's real path: /proc/self/exe where there is one
 // (dladdr gives only argv[0] there), else the image that holds this code.
 std::string programPath() {
@@ -18,7 +22,7 @@ std::string programPath() {
   Dl_info info;
   if (dladdr(reinterpret_cast<void*>(&programPath), &info) == 0 || info.dli_fname == nullptr) return "";
   char* real = realpath(info.dli_fname, nullptr);
-  const std::string resolved = real != nullptr ? real : info.dli_fname;
+  std::string resolved = real != nullptr ? real : info.dli_fname;
   free(real);
   return resolved;
 }
@@ -31,8 +35,8 @@ void* load(std::string& error) {
     if (module == nullptr) error = std::string("cannot load the MIDI module: ") + dlerror();
     return module;
   }
-  error = "the MIDI module " PMCKEYS_MIDI_MODULE " is missing (looked for " + paths.front() + " and " +
-          paths.back() + "): reinstall pmckeys";
+  error = "the MIDI module " + kModule + " is missing (looked for " + paths[0] + " and " + paths[1] +
+          "): reinstall pmckeys";
   return nullptr;
 }
 
@@ -41,7 +45,7 @@ void* load(std::string& error) {
 std::vector<std::string> MidiModule::candidates() {
   const std::string program = programPath();
   const std::string folder = program.substr(0, program.rfind('/') + 1);
-  return {folder + PMCKEYS_MIDI_MODULE, folder + PMCKEYS_MIDI_MODULE_DIR "/" PMCKEYS_MIDI_MODULE};
+  return {folder + kModule, folder + kModuleFolder + "/" + kModule};
 }
 
 std::unique_ptr<MidiSystem> MidiModule::open(const std::string& clientName, std::string& error) {

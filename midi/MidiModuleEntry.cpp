@@ -6,7 +6,7 @@
 #include "midi/RtMidiSystem.h"
 
 extern "C" __attribute__((visibility("default"))) MidiSystem* pmckeys_midi_open(const char* clientName,
-                                                                                 std::string* error) {
+                                                                                std::string* error) {
   try {
     return RtMidiSystem::open(clientName, *error).release();
   } catch (const std::exception& e) {

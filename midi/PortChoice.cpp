@@ -41,8 +41,8 @@ int PortChoice::choose(const std::vector<std::string>& ports, const std::string&
   if (found.empty()) {
     error = "no " + what + " on " + request.system + (wanted.empty() ? "" : " matches " + named);
   } else if (wanted.empty()) {
-    error = std::to_string(found.size()) + " " + what + "s on " + request.system + ": name one in " +
-            request.variable + " (a part of its name will do)";
+    error = std::to_string(found.size()) + " " + what + "s on " + request.system + ": name one in " + request.variable +
+            " (a part of its name will do)";
   } else {
     error = std::to_string(found.size()) + " " + what + "s on " + request.system + " match " + named +
             ": name one more exactly";

@@ -19,7 +19,7 @@ RtMidiInput::RtMidiInput(std::unique_ptr<RtMidiIn> midi) : fMidi(std::move(midi)
   fMidi->setCallback(arrived, this);
 }
 
-RtMidiInput::~RtMidiInput() { fMidi.reset(); }
+RtMidiInput::~RtMidiInput() = default;
 
 void RtMidiInput::arrived(double, std::vector<unsigned char>* message, void* self) {
   RtMidiInput& input = *static_cast<RtMidiInput*>(self);

@@ -15,7 +15,7 @@ RtMidiOutput::RtMidiOutput(std::unique_ptr<RtMidiOut> midi) : fMidi(std::move(mi
   fMidi->setErrorCallback(keepError, &fError);
 }
 
-RtMidiOutput::~RtMidiOutput() { fMidi.reset(); }
+RtMidiOutput::~RtMidiOutput() = default;
 
 bool RtMidiOutput::send(const MidiBytes& message, std::string& error) {
   fError.clear();

@@ -14,8 +14,9 @@ const struct {
   const char* setting;
   const char* name;
   RtMidi::Api api;
-} kApis[] = {
-    {"alsa", "ALSA", RtMidi::LINUX_ALSA}, {"jack", "JACK", RtMidi::UNIX_JACK}, {"coremidi", "CoreMIDI", RtMidi::MACOSX_CORE}};
+} kApis[] = {{"alsa", "ALSA", RtMidi::LINUX_ALSA},
+             {"jack", "JACK", RtMidi::UNIX_JACK},
+             {"coremidi", "CoreMIDI", RtMidi::MACOSX_CORE}};
 
 // The system PMCKEYS_MIDI_API asks for, or UNSPECIFIED with `error` set.
 RtMidi::Api chosenApi(std::string& error) {
@@ -59,6 +60,19 @@ std::vector<std::string> portsOf(Midi& midi) {
   return names;
 }
 
+void ignoreError(RtMidiError::Type, const std::string&, void*) {}
+
+// The ports a new RtMidi object sees; a port that vanishes meanwhile is no
+// warning on standard error.
+template <typename Midi>
+std::vector<std::string> listPorts(int api, const std::string& clientName) {
+  std::string error;
+  std::unique_ptr<Midi> midi = make<Midi>(api, clientName, error);
+  if (!midi) return {};
+  midi->setErrorCallback(ignoreError);
+  return portsOf(*midi);
+}
+
 // Opens the port of that full name on the wrapper's RtMidi object.
 template <typename Wrapper>
 bool openNamed(Wrapper& wrapper, const std::string& port, const std::string& ownPort, std::string& error) {
@@ -87,13 +101,13 @@ bool openVirtual(Wrapper& wrapper, const std::string& port, std::string& error) 
 // port's name too, so that JACK need not rename a second client of the
 // same name ("NAME-01") and the port's full name is known in advance.
 template <typename Midi, typename Wrapper, typename Interface>
-std::unique_ptr<Interface> openOn(int api, const std::string& clientName, const std::string& port,
-                                  const char* ownPort, std::string& error) {
+std::unique_ptr<Interface> openOn(int api, const std::string& clientName, const std::string& port, const char* ownPort,
+                                  std::string& error) {
   std::unique_ptr<Midi> midi = make<Midi>(api, ownPort == nullptr ? clientName + " " + port : clientName, error);
   if (!midi) return nullptr;
   std::unique_ptr<Wrapper> wrapper(new Wrapper(std::move(midi)));
-  const bool opened = ownPort == nullptr ? openVirtual(*wrapper, port, error)
-                                         : openNamed(*wrapper, port, ownPort, error);
+  const bool opened =
+      ownPort == nullptr ? openVirtual(*wrapper, port, error) : openNamed(*wrapper, port, ownPort, error);
   if (!opened) return nullptr;
   return wrapper;
 }
@@ -124,13 +138,7 @@ std::string RtMidiSystem::name() const {
 std::size_t RtMidiSystem::longestMessage() const { return fApi == RtMidi::UNIX_JACK ? JACK_LONGEST_MESSAGE : 0; }
 
 std::vector<std::string> RtMidiSystem::ports(Direction direction) {
-  std::string error;
-  if (direction == Direction::In) {
-    std::unique_ptr<RtMidiIn> midi = make<RtMidiIn>(fApi, fClientName, error);
-    return midi ? portsOf(*midi) : std::vector<std::string>();
-  }
-  std::unique_ptr<RtMidiOut> midi = make<RtMidiOut>(fApi, fClientName, error);
-  return midi ? portsOf(*midi) : std::vector<std::string>();
+  return direction == Direction::In ? listPorts<RtMidiIn>(fApi, fClientName) : listPorts<RtMidiOut>(fApi, fClientName);
 }
 
 std::unique_ptr<MidiInput> RtMidiSystem::openInput(const std::string& port, std::string& error) {

@@ -42,8 +42,8 @@ struct Folder {
   }
   ~Folder() { EXPECT_EQ(system(("rm -r " + path).c_str()), 0); }
   std::string file(const std::string& name, const MidiBytes& bytes) const {
-    std::ofstream(path + "/" + name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                              static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path + "/" + name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path + "/" + name;
   }
   std::string listing() const { return runProcess("/bin/ls", {"-A", path}).out; }
@@ -62,10 +62,13 @@ struct Case {
 TEST(Midi, FilesAndMidiSystemsAreCheckedBeforeAnything) {
   Folder folder;
   const std::string good = folder.file("good.syx", kSaved), fresh = folder.path + "/new.syx";
-  const std::string alsa = "pmckeys: no MIDI system: the ALSA sequencer is not available (is the snd-seq module loaded?)\n";
+  const std::string alsa =
+      "pmckeys: no MIDI system: the ALSA sequencer is not available (is the snd-seq module loaded?)\n";
   const auto refused = [&](const std::string& name, const MidiBytes& bytes, const std::string& why) {
-    return Case{{"restore", folder.file(name, bytes)}, {},
-                "pmckeys: " + folder.path + "/" + name + " is not a SysEx dump: " + why + "; nothing sent\n", 1};
+    return Case{{"restore", folder.file(name, bytes)},
+                {},
+                "pmckeys: " + folder.path + "/" + name + " is not a SysEx dump: " + why + "; nothing sent\n",
+                1};
   };
   const Case cases[] = {
       {{"backup", good}, {}, "pmckeys: " + good + " exists: choose another name or remove it\n", 1},
@@ -74,16 +77,27 @@ TEST(Midi, FilesAndMidiSystemsAreCheckedBeforeAnything) {
       {{"restore", good, "x"}, {}, "pmckeys: usage: pmckeys restore FILE\n", 2},
       {{"restore", good}, {}, alsa, 1},
       {{"--list-midi"}, {}, alsa, 1},
-      {{"--list-midi"}, {{"PMCKEYS_MIDI_API", "Jack"}}, "pmckeys: PMCKEYS_MIDI_API must be alsa, jack or coremidi, not <Jack>\n", 1},
-      {{"--list-midi"}, {{"PMCKEYS_MIDI_API", "jack"}, {"JACK_DEFAULT_SERVER", "pmckeys-none"}},
-       "pmckeys: no MIDI system: no JACK server is running\n", 1},
-      {{"restore", good}, {{"PMCKEYS_SYSEX_PAUSE_MS", "1001"}},
-       "pmckeys: PMCKEYS_SYSEX_PAUSE_MS must be a whole number of milliseconds from 0 to 1000, not <1001>\n", 1},
+      {{"--list-midi"},
+       {{"PMCKEYS_MIDI_API", "Jack"}},
+       "pmckeys: PMCKEYS_MIDI_API must be alsa, jack or coremidi, not <Jack>\n",
+       1},
+      {{"--list-midi"},
+       {{"PMCKEYS_MIDI_API", "jack"}, {"JACK_DEFAULT_SERVER", "pmckeys-none"}},
+       "pmckeys: no MIDI system: no JACK server is running\n",
+       1},
+      {{"restore", good},
+       {{"PMCKEYS_SYSEX_PAUSE_MS", "1001"}},
+       "pmckeys: PMCKEYS_SYSEX_PAUSE_MS must be a whole number of milliseconds from 0 to 1000, not <1001>\n",
+       1},
+      {{"restore", "/dev/zero"}, {}, "pmckeys: /dev/zero is larger than any dump (more than 1 MiB); nothing sent\n", 1},
       refused("empty.syx", {}, "it is empty"),
-      refused("cut.syx", {0xF0, 0x7D, 0x01, 0xF7, 0xF0, 0x7D}, "it ends at offset 6 inside the message that begins at offset 4"),
+      refused("cut.syx", {0xF0, 0x7D, 0x01, 0xF7, 0xF0, 0x7D},
+              "it ends at offset 6 inside the message that begins at offset 4"),
       refused("text.syx", fromText("F0 7D F7\n"), "byte 0x46 at offset 0 where a message must begin with 0xF0"),
-      refused("song.mid", {'M', 'T', 'h', 'd', 0, 0, 0, 6}, "byte 0x4D at offset 0 where a message must begin with 0xF0"),
-      refused("status.syx", {0xF0, 0x7D, 0xF7, 0xF0, 0x01, 0x90, 0xF7}, "byte 0x90 at offset 5 inside the message that begins at offset 3"),
+      refused("song.mid", {'M', 'T', 'h', 'd', 0, 0, 0, 6},
+              "byte 0x4D at offset 0 where a message must begin with 0xF0"),
+      refused("status.syx", {0xF0, 0x7D, 0xF7, 0xF0, 0x01, 0x90, 0xF7},
+              "byte 0x90 at offset 5 inside the message that begins at offset 3"),
   };
   for (const Case& c : cases) {
     ProcessOptions options;
@@ -95,6 +109,18 @@ TEST(Midi, FilesAndMidiSystemsAreCheckedBeforeAnything) {
     EXPECT_EQ(result.status, c.status) << c.err;
   }
   EXPECT_FALSE(std::ifstream(fresh).good());
+}
+
+TEST(Midi, AMissingModuleIsOneLine) {
+  Folder folder;
+  ASSERT_EQ(system(("cp " PMCKEYS_BINARY " " + folder.path).c_str()), 0);
+  const ProcessResult result = runProcess(folder.path + "/pmckeys", {"--list-midi"});
+  const std::string start = "pmckeys: the MIDI module pmckeys-midi.so is missing (looked for " + folder.path +
+                            "/pmckeys-midi.so and " + folder.path + "/../lib",  // the libdir of the install
+      end = "/pmckeys/pmckeys-midi.so): reinstall pmckeys\n";
+  EXPECT_EQ(result.err.substr(0, start.size()), start);
+  EXPECT_EQ(result.err.substr(result.err.size() - std::min(end.size(), result.err.size())), end);
+  EXPECT_EQ(result.status, 1);
 }
 
 std::string withoutPid(const std::string& text) {
@@ -177,10 +203,24 @@ TEST(Midi, RestoreSendsTheFileToThePortChosenByName) {
       {{"restore", file}, {}, "pmckeys: no MIDI output port on JACK\n", 1},
   };
   const Case two[] = {
-      {{"restore", file}, {}, "pmckeys: 2 MIDI output ports on JACK: name one in PMCKEYS_MIDI_OUT (a part of its name will do)" + there, 1},
-      {{"restore", file}, {{"PMCKEYS_MIDI_OUT", "synth"}}, "pmckeys: no MIDI output port on JACK matches PMCKEYS_MIDI_OUT=<synth>" + there, 1},
-      {{"restore", file}, {{"PMCKEYS_MIDI_OUT", "IN"}}, "pmckeys: 2 MIDI output ports on JACK match PMCKEYS_MIDI_OUT=<IN>: name one more exactly" + there, 1},
-      {{"restore", huge}, {{"PMCKEYS_MIDI_OUT", "Peer"}}, "pmckeys: " + huge + " is not a dump JACK can carry: the message at offset 0 is 16001 bytes, longer than a JACK port carries (16000); nothing sent\n", 1},
+      {{"restore", file},
+       {},
+       "pmckeys: 2 MIDI output ports on JACK: name one in PMCKEYS_MIDI_OUT (a part of its name will do)" + there,
+       1},
+      {{"restore", file},
+       {{"PMCKEYS_MIDI_OUT", "synth"}},
+       "pmckeys: no MIDI output port on JACK matches PMCKEYS_MIDI_OUT=<synth>" + there,
+       1},
+      {{"restore", file},
+       {{"PMCKEYS_MIDI_OUT", "IN"}},
+       "pmckeys: 2 MIDI output ports on JACK match PMCKEYS_MIDI_OUT=<IN>: name one more exactly" + there,
+       1},
+      {{"restore", huge},
+       {{"PMCKEYS_MIDI_OUT", "Peer"}},
+       "pmckeys: " + huge +
+           " is not a dump JACK can carry: the message at offset 0 is 16001 bytes, longer than a JACK port carries "
+           "(16000); nothing sent\n",
+       1},
   };
   const auto check = [](const Case& c) {
     ProcessOptions options;
@@ -195,6 +235,11 @@ TEST(Midi, RestoreSendsTheFileToThePortChosenByName) {
   std::unique_ptr<MidiOutput> out = peer->openVirtualOutput("out", error);
   EXPECT_EQ(check({{"--list-midi"}, {}, "", 0}), "in  peer out:out\nout peer in:in\nout other in:in\n");
   for (const Case& c : two) check(c);
+  check({{"backup", folder.path + "/new.syx"},
+         {{"PMCKEYS_DEVICE", "/nonexistent"}, {"PMCKEYS_MIDI_IN", "peer"}},
+         "init_serialport: Unable to open port : No such file or directory\ncreating FakeHardwarePort\n"
+         "pmckeys: no board on the serial line: the dump cannot be started\n",
+         1});
   EXPECT_EQ(check({{"restore", file}, {{"PMCKEYS_MIDI_OUT", "Peer"}}, "", 0}),
             "sent 3 messages, 1328 bytes from " + file + "\n");
   EXPECT_EQ(arrivals(*otherIn), MidiBytes());

@@ -31,9 +31,10 @@ check "calibratepedal without number" "${vg[@]}" "$pmckeys" calibratepedal
 check "calibratepedal, no board" "${vg[@]}" "$pmckeys" calibratepedal 1
 check "startcalibratepedal, bad pedal" "${vg[@]}" "$pmckeys" startcalibratepedal 7
 printf '\xf0\x7d\x01\xf7' >/tmp/pmckeys-memcheck.syx
+echo 'not a dump' >/tmp/pmckeys-memcheck.txt
 PMCKEYS_MIDI_API=alsa check "--list-midi, no MIDI system" "${vg[@]}" "$pmckeys" --list-midi
 PMCKEYS_MIDI_API=alsa check "backup, no MIDI system" "${vg[@]}" "$pmckeys" backup /tmp/pmckeys-memcheck-new.syx
-check "restore, not a SysEx file" "${vg[@]}" "$pmckeys" restore /etc/hostname
+check "restore, not a SysEx file" "${vg[@]}" "$pmckeys" restore /tmp/pmckeys-memcheck.txt
 # The MIDI module on a JACK server of its own (no ports: both forms end with status 1).
 export JACK_DEFAULT_SERVER=pmckeys-memcheck-$$ PMCKEYS_MIDI_API=jack
 jackd -n "$JACK_DEFAULT_SERVER" --no-realtime -d dummy >/dev/null 2>&1 &

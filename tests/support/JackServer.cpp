@@ -46,4 +46,6 @@ JackServer::~JackServer() {
   if (fPid <= 0) return;
   kill(fPid, SIGTERM);
   waitpid(fPid, nullptr, 0);
+  unsetenv("JACK_DEFAULT_SERVER");
+  unsetenv("PMCKEYS_MIDI_API");
 }
