@@ -74,8 +74,9 @@ std::vector<MidiBytes> DeviceMemory::dump() const { return dumpOf(fBlocks); }
 
 DeviceMemory::Taken DeviceMemory::take(const MidiBytes& message, std::string& why) {
   why.clear();
-  const bool ours = message.size() >= SMALLEST_DUMP && std::equal(std::begin(kHeader), std::end(kHeader), message.begin()) &&
-                    message.back() == 0xF7 && onlyDataBytes(message);
+  const bool ours = message.size() >= SMALLEST_DUMP &&
+                    std::equal(std::begin(kHeader), std::end(kHeader), message.begin()) && message.back() == 0xF7 &&
+                    onlyDataBytes(message);
   const unsigned index = ours ? number(message, 4) : 0, count = ours ? number(message, 6) : 0;
   if (ours && index == 0) {
     fIncoming.clear();

@@ -55,8 +55,7 @@ std::string SimulatedMidi::damage(std::vector<MidiBytes>& messages) {
   if (first && fFault == SimulatedBoard::Fault::FlipDump) {
     MidiBytes& message = messages[middle];
     message[message.size() / 2] ^= 0x01;
-    return "; --fault flipdump: byte " + std::to_string(bytesOf(messages, middle) + message.size() / 2) +
-           " is changed";
+    return "; --fault flipdump: byte " + std::to_string(bytesOf(messages, middle) + message.size() / 2) + " is changed";
   }
   return "";
 }
@@ -95,7 +94,8 @@ std::vector<std::string> SimulatedMidi::pump(DeviceMemory& memory) {
     std::string why;
     const DeviceMemory::Taken taken = memory.take(message, why);
     if (taken == DeviceMemory::Taken::Refused) lines.push_back("MIDI IN: a message is ignored: " + why);
-    if (taken == DeviceMemory::Taken::Replaced) lines.push_back("MIDI IN: a whole dump came; the memory holds " + memory.describe());
+    if (taken == DeviceMemory::Taken::Replaced)
+      lines.push_back("MIDI IN: a whole dump came; the memory holds " + memory.describe());
   }
   return lines;
 }

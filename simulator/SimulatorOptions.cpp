@@ -25,7 +25,7 @@ const std::vector<SimulatorOption> kOptions = {
 
 const std::vector<FaultName> kFaults = {
     {"silent", SimulatedBoard::Fault::Silent, "answer nothing"},
-    {"overlong", SimulatedBoard::Fault::Overlong, "answer a line too long for pmckeys"},
+    {"overlong", SimulatedBoard::Fault::Overlong, "answer a line too long for pmckeys (300 bytes, no line end)"},
     {"hangup", SimulatedBoard::Fault::HangUp, "hang up the line"},
     {"nodump", SimulatedBoard::Fault::NoDump, "send no MIDI data dump"},
     {"cutdump", SimulatedBoard::Fault::CutDump, "stop the first dump inside a message"},
