@@ -24,7 +24,7 @@ class DeviceMemory {
 public:
   static constexpr std::size_t LONGEST_MESSAGE = 1024;
   static constexpr std::size_t SMALLEST_DUMP = 11;  // one message holding one byte
-  static constexpr std::size_t LARGEST_DUMP = 1024 * 1024;
+  static constexpr std::size_t LARGEST_DUMP = std::size_t{1024} * 1024;
   static constexpr std::size_t DEFAULT_DUMP = 4096;
 
   // What came of one message received.

@@ -163,7 +163,9 @@ std::string zshSimArguments() {
       value = ":" + lowered(kind) + (kind == "FILE" ? ":_files" : kind == "FAULT" ? ":(" + simFaults() + ")" : ":");
     }
     for (const char* name : {option.alias, option.name}) {
-      if (name != nullptr) specs += std::string(specs.empty() ? "" : " \\\n") + "    '" + name + "[" + summary + "]" + value + "'";
+      if (name == nullptr) continue;
+      if (!specs.empty()) specs += " \\\n";
+      specs.append("    '").append(name).append("[").append(summary).append("]").append(value).append("'");
     }
   }
   return specs;
