@@ -20,9 +20,13 @@ for file in ./usr/bin/pmckeys ./usr/bin/pmckeys-sim ./usr/share/man/man1/pmckeys
     ./usr/share/doc/pmckeys/wiring.md ./usr/share/doc/pmckeys/copyright; do
   if grep -q " $file\$" <<<"$contents"; then ok; else bad "$deb lacks $file"; fi
 done
-dpkg-deb -f "$deb" Package Depends | grep -q '^Package: pmckeys$' && ok || bad "wrong control fields"
+fields=$(dpkg-deb -f "$deb" Package Depends)
+grep -q "^Package: pmckeys$" <<<"$fields" && ok || bad "wrong control fields"
 dpkg -x "$deb" "$root" || bad "dpkg -x failed"
-if PMCKEYS_DEVICE=/nonexistent "$root/usr/bin/pmckeys" --version | grep -q '^pmckeys [0-9]'; then ok; else bad "unpacked pmckeys does not run"; fi
-if "$root/usr/bin/pmckeys" cable | grep -q 'How To Build the Cable'; then ok; else bad "unpacked pmckeys cable failed"; fi
+# Output is read whole: grep -q would leave pmckeys writing into a closed pipe.
+version=$(PMCKEYS_DEVICE=/nonexistent "$root/usr/bin/pmckeys" --version)
+if grep -q '^pmckeys [0-9]' <<<"$version"; then ok; else bad "unpacked pmckeys does not run"; fi
+cable=$("$root/usr/bin/pmckeys" cable)
+if grep -q 'How To Build the Cable' <<<"$cable"; then ok; else bad "unpacked pmckeys cable failed"; fi
 echo "package: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
