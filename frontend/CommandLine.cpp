@@ -10,6 +10,7 @@
 #include "arduinoSerialPort/SerialPortBusyException.h"
 #include "commandmodel/Dad10.h"
 #include "commandmodel/ReturnCheck.h"
+#include "arduinoSerialPort/SerialPortList.h"
 #include "frontend/App.h"
 #include "frontend/Backup.h"
 #include "frontend/Conversions.h"
@@ -18,7 +19,6 @@
 #include "frontend/Restore.h"
 #include "midi/MidiConnection.h"
 #include "ports/HardwarePortFactory.h"
-#include "arduinoSerialPort/SerialPortList.h"
 
 namespace {
 
@@ -165,15 +165,14 @@ const std::vector<CommandForm> kForms = {
     {CommandForm::KEYWORD, "STARTCALIBRATEPEDAL", nullptr, "startcalibratepedal PEDAL",
      "walk into the setup of pedal 1 or 2 and stay there", runStartCalibration, 0},
     {CommandForm::KEYWORD, "BACKUP", nullptr, "backup FILE",
-     "take the MIDI data dump twice; save it when both agree", runBackup, 0},
-    {CommandForm::KEYWORD, "RESTORE", nullptr, "restore FILE", "send a saved dump back to the device",
+     "save the device's memory over MIDI (two dumps that agree)", runBackup, 0},
+    {CommandForm::KEYWORD, "RESTORE", nullptr, "restore FILE", "send a saved dump back to the device over MIDI",
      runRestore, 0},
     {CommandForm::OPTION, "--help", "-h", "-h, --help", "show this help", runHelp, 0},
     {CommandForm::OPTION, "--version", nullptr, "--version", "print the version", runVersion, 0},
     {CommandForm::OPTION, "--list-ports", nullptr, "--list-ports [FOLDER]",
      "list the serial devices a board may be on (in /dev or FOLDER)", runListPorts, 1},
-    {CommandForm::OPTION, "--list-midi", nullptr, "--list-midi", "list the MIDI inputs and outputs",
-     runListMidi, 0},
+    {CommandForm::OPTION, "--list-midi", nullptr, "--list-midi", "list the MIDI inputs and outputs", runListMidi, 0},
 };
 
 const CommandForm* findOption(const std::string& word) {
