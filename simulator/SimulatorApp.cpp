@@ -36,16 +36,20 @@ int writeFailure(const std::string& where, int error) {
   return 1;
 }
 
-pid_t startCommand(const std::vector<std::string>& command, const std::string& device, const SimulatedMidi& midi) {
+// What the command finds the device by. Set here, not in the child: the
+// MIDI libraries' threads make the child of a fork no place for setenv.
+void exportDevice(const std::string& path, const SimulatedMidi& midi) {
+  setenv("PMCKEYS_DEVICE", path.c_str(), 1);
+  if (!midi.on()) return;
+  setenv("PMCKEYS_MIDI_IN", midi.outName().c_str(), 1);
+  setenv("PMCKEYS_MIDI_OUT", midi.inName().c_str(), 1);
+}
+
+pid_t startCommand(const std::vector<std::string>& command) {
   const pid_t pid = fork();
   if (pid == -1) throw std::runtime_error("cannot start <" + command[0] + ">: " + strerror(errno));
   if (pid != 0) return pid;
   signal(SIGPIPE, SIG_DFL);  // ignored here only
-  setenv("PMCKEYS_DEVICE", device.c_str(), 1);
-  if (midi.on()) {
-    setenv("PMCKEYS_MIDI_IN", midi.outName().c_str(), 1);
-    setenv("PMCKEYS_MIDI_OUT", midi.inName().c_str(), 1);
-  }
   std::vector<char*> argv;
   argv.reserve(command.size() + 1);
   std::vector<std::string> copies(command);
@@ -122,7 +126,8 @@ int serve(const SimulatorOptions& options, std::ostream& out, const std::string&
     announce(line.slavePath(), device.midi, midiOff, trace);
   } else {
     if (!device.midi.on()) trace.line(midiOff);
-    child = startCommand(options.command, line.slavePath(), device.midi);
+    exportDevice(line.slavePath(), device.midi);
+    child = startCommand(options.command);
   }
   int status = -1;
   while (status < 0) {
