@@ -124,6 +124,9 @@ apply_fault() {
 }
 
 parse_list
+count=0
+for i in "${!ids[@]}"; do selected "${ids[i]}" && count=$((count + 1)); done
+[ "$count" -gt 0 ] || { echo "run.sh: no fault matches ${patterns[*]}" >&2; exit 2; }
 
 if [ "$mode" = list ]; then
   for i in "${!ids[@]}"; do
@@ -206,18 +209,30 @@ sync_tree() {
 
 build_tree() { cmake --build "$build" -j "$jobs" >"$1" 2>&1; }
 
-# Runs the suite; sets failed to the names of the failing tests, one a line.
+# The tests a ctest log lists as failed (ctest leaves its own list of the
+# last failures in place when a later run passes).
+failed_tests() {
+  sed -n '/^The following tests FAILED:/,$s/^[[:space:]]*[0-9][0-9]* - \(.*\) ([^)]*)$/\1/p' "$1"
+}
+
+# Runs the suite, then the failing tests once more: a timing test may fail
+# once on a loaded machine. Sets failed to the tests that failed both times
+# and flaky to those that passed the second time, one name a line.
 run_suite() {
-  local stop=()
+  local stop=() first status
   [ "$fast" -eq 1 ] && stop=(--stop-on-failure)
   rm -f "$build/Testing/Temporary/LastTestsFailed.log"
-  ctest --test-dir "$build" -j "$jobs" --timeout "$timeout" "${stop[@]}" >"$1" 2>&1
-  local status=$?
-  failed=""
-  if [ -f "$build/Testing/Temporary/LastTestsFailed.log" ]; then
-    failed=$(sed 's/^[0-9]*://' "$build/Testing/Temporary/LastTestsFailed.log")
+  ctest --test-dir "$build" -j "$jobs" --timeout "$timeout" --output-on-failure "${stop[@]}" >"$1" 2>&1
+  status=$?
+  first=$(failed_tests "$1")
+  failed="" flaky=""
+  if [ -z "$first" ]; then
+    [ "$status" -eq 0 ] || failed="(ctest failed: see $1)"
+    return
   fi
-  [ "$status" -eq 0 ] || [ -n "$failed" ] || failed="(ctest failed: see $1)"
+  ctest --test-dir "$build" -j "$jobs" --timeout "$timeout" --output-on-failure --rerun-failed >"${1%.log}.rerun.log" 2>&1
+  failed=$(failed_tests "${1%.log}.rerun.log")
+  flaky=$(comm -23 <(echo "$first" | sort) <(echo "$failed" | sort))
 }
 
 started=$(date +%s)
@@ -232,9 +247,12 @@ if ! build_tree "$logs/baseline.build.log"; then
 fi
 if [ "$baseline" -eq 1 ]; then
   run_suite "$logs/baseline.test.log"
+  if [ -n "$flaky" ]; then
+    echo "warning: on the unchanged tree these failed once, then passed: $(echo "$flaky" | paste -sd' ' -)" >&2
+  fi
   if [ -n "$failed" ]; then
     echo "the suite fails on the unchanged tree, so no fault can be judged:" >&2
-    echo "$failed" | sed 's/^/  /' >&2
+    while IFS= read -r name; do echo "  $name"; done <<<"$failed" >&2
     keep=1
     exit 3
   fi
@@ -242,7 +260,7 @@ if [ "$baseline" -eq 1 ]; then
 fi
 
 declare -a results=()
-caught=0 missed=0 known=0 broken=0 na=0 unexpected=0
+caught=0 missed=0 known=0 broken=0 na=0 flakies=0 unexpected=0
 for i in "${!ids[@]}"; do
   id=${ids[i]}
   selected "$id" || continue
@@ -262,6 +280,8 @@ for i in "${!ids[@]}"; do
       if [ -n "$failed" ]; then
         status=CAUGHT
         detail="$(echo "$failed" | wc -l) failed: $(echo "$failed" | head -3 | paste -sd' ' -)"
+      elif [ -n "$flaky" ]; then
+        status=FLAKY detail="failed once, then passed: $(echo "$flaky" | head -3 | paste -sd' ' -)"
       elif [ -n "${field[$i.missed]:-}" ]; then
         status="MISSED(known)" detail=${field[$i.missed]}
       else
@@ -275,6 +295,7 @@ for i in "${!ids[@]}"; do
     MISSED*) missed=$((missed + 1)) ;;
     BUILD-BROKEN) broken=$((broken + 1)) ;;
     N/A) na=$((na + 1)) ;;
+    FLAKY) flakies=$((flakies + 1)) ;;
   esac
   case $status in CAUGHT | "MISSED(known)") ;; *) unexpected=$((unexpected + 1)) ;; esac
   [ "$status" = "MISSED(known)" ] && known=$((known + 1))
@@ -288,6 +309,6 @@ echo "== results ($(date -u +%Y-%m-%dT%H:%MZ), $(cd "$root" && git rev-parse --s
 printf '%-28s %-13s %5s  %s\n' FAULT STATUS TIME DETAIL
 printf '%s\n' "${results[@]}"
 echo
-echo "caught $caught, missed $missed (known $known), build-broken $broken, n/a $na;" \
+echo "caught $caught, missed $missed (known $known), flaky $flakies, build-broken $broken, n/a $na;" \
   "wall time $(($(date +%s) - started)) s"
 [ "$unexpected" -eq 0 ]
