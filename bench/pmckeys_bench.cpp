@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "process/ChildCommand.h"
+
 namespace {
 
 struct Measure {
@@ -28,20 +30,13 @@ struct Measure {
 };
 
 Measure run(const std::vector<std::string>& argv, const std::string& device) {
+  ChildCommand command;
+  command.argv = argv;
+  if (!device.empty()) command.env = {{"PMCKEYS_DEVICE", device}};
+  command.out = command.err = open("/dev/null", O_WRONLY | O_CLOEXEC);
   const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (!device.empty()) setenv("PMCKEYS_DEVICE", device.c_str(), 1);
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, STDOUT_FILENO);
-    dup2(null, STDERR_FILENO);
-    std::vector<char*> args;
-    std::vector<std::string> copies(argv);
-    for (std::string& arg : copies) args.push_back(&arg[0]);
-    args.push_back(nullptr);
-    execv(args[0], args.data());
-    _exit(127);
-  }
+  const pid_t pid = command.start("pmckeys_bench");
+  close(command.out);
   int status = 0;
   struct rusage usage;
   wait4(pid, &status, 0, &usage);
@@ -61,12 +56,11 @@ double median(std::vector<double> values) {
 pid_t startBoard(const std::string& sim, std::string& device) {
   int out[2];
   if (pipe(out) != 0) exit(1);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(out[1], STDOUT_FILENO);
-    execl(sim.c_str(), sim.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
+  ChildCommand board;
+  board.argv = {sim};
+  board.out = out[1];
+  fcntl(out[0], F_SETFD, FD_CLOEXEC);
+  const pid_t pid = board.start("pmckeys_bench");
   close(out[1]);
   FILE* trace = fdopen(out[0], "r");
   char line[256] = "";

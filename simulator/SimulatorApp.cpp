@@ -1,7 +1,6 @@
 #include "simulator/SimulatorApp.h"
 
 #include <signal.h>
-#include <stdlib.h>
 #include <string.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +15,8 @@
 #include <vector>
 
 #include "frontend/Conversions.h"
+#include "frontend/OutputWatch.h"
+#include "process/ChildCommand.h"
 #include "simulator/PseudoTerminal.h"
 #include "simulator/SimulatedBoard.h"
 #include "simulator/SimulatorOptions.h"
@@ -28,26 +29,13 @@ volatile sig_atomic_t gSignal = 0;
 
 void onSignal(int signal) { gSignal = signal; }
 
-// where: "standard output" or the trace file; error: errno of the failed write.
-int writeFailure(const std::string& where, int error) {
-  std::cerr << "pmckeys-sim: cannot write to " << where << ": " << strerror(error != 0 ? error : EIO) << std::endl;
-  return 1;
-}
-
 pid_t startCommand(const std::vector<std::string>& command, const std::string& device) {
-  const pid_t pid = fork();
+  ChildCommand child;
+  child.argv = command;
+  child.env = {{"PMCKEYS_DEVICE", device}};
+  const pid_t pid = child.start("pmckeys-sim");
   if (pid == -1) throw std::runtime_error("cannot start <" + command[0] + ">: " + strerror(errno));
-  if (pid != 0) return pid;
-  signal(SIGPIPE, SIG_DFL);  // ignored here only
-  setenv("PMCKEYS_DEVICE", device.c_str(), 1);
-  std::vector<char*> argv;
-  argv.reserve(command.size() + 1);
-  std::vector<std::string> copies(command);
-  for (std::string& arg : copies) argv.push_back(&arg[0]);
-  argv.push_back(nullptr);
-  execvp(argv[0], argv.data());
-  std::cerr << "pmckeys-sim: cannot run <" << command[0] << ">: " << strerror(errno) << std::endl;
-  _exit(127);
+  return pid;
 }
 
 bool expectsReturn(const std::vector<std::string>& command) {
@@ -59,8 +47,10 @@ bool expectsReturn(const std::vector<std::string>& command) {
 
 int exitStatusOf(int wstatus) { return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus); }
 
-// where: what out writes to, for the message when a write fails.
+// where: what out writes to, for the message when a write fails. A failed
+// write stops nothing: the command runs on and the failure is told at the end.
 int serve(const SimulatorOptions& options, std::ostream& out, const std::string& where) {
+  OutputWatch watch(out, where);
   PseudoTerminal line;
   SimulatedBoard board(line, options.fault, options.faultAfter);
   TraceWriter trace(out, !options.command.empty() && expectsReturn(options.command));
@@ -90,7 +80,7 @@ int serve(const SimulatorOptions& options, std::ostream& out, const std::string&
     }
   }
   trace.summary(board.model(), child == -1 ? -1 : status);
-  return trace.error() != 0 ? writeFailure(where, trace.error()) : status;
+  return watch.finish("pmckeys-sim") ? status : 1;
 }
 
 }  // namespace
