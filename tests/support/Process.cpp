@@ -106,20 +106,22 @@ std::string scratchFile() {
   return path;
 }
 
-std::string takeFile(const std::string& path) {
+std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
   std::ostringstream text;
   text << in.rdbuf();
-  std::remove(path.c_str());
   return text.str();
 }
 
+std::string takeFile(const std::string& path) {
+  const std::string text = readFile(path);
+  std::remove(path.c_str());
+  return text;
+}
+
 std::string readTestFile(const std::string& name) {
-  std::ifstream in(std::string(PMCKEYS_TEST_DATA) + "/" + name, std::ios::binary);
-  if (!in) throw std::runtime_error("missing test file " + name);
-  std::ostringstream text;
-  text << in.rdbuf();
-  std::string expected = text.str();
+  std::string expected = readFile(std::string(PMCKEYS_TEST_DATA) + "/" + name);
 #ifdef PMCKEYS_DOC_DIR
   const std::pair<std::string, std::string> builtIn[] = {{"@DOC_DIR@", PMCKEYS_DOC_DIR}, {"@VERSION@", PMCKEYS_VERSION}};
   for (const auto& value : builtIn) {

@@ -1,6 +1,6 @@
 // Runs a pmckeys command under pmckeys-sim, the simulated board, and reads
 // back the trace: the characters the board received with their times, and
-// the summary lines.
+// the warnings.
 #ifndef PMCKEYS_TESTS_SUPPORT_SIMRUN_H
 #define PMCKEYS_TESTS_SUPPORT_SIMRUN_H
 
@@ -10,11 +10,10 @@
 #include "tests/support/Process.h"
 
 struct SimRun {
-  ProcessResult process;           // pmckeys-sim's, which passes the command's on
-  std::string trace;               // the whole trace
-  std::vector<double> times;       // when each character arrived, in seconds
-  std::string bytes;               // the characters received, as hex pairs
-  std::string ending;              // "summary: the device ..." line
+  ProcessResult process;              // pmckeys-sim's, which passes the command's on
+  std::string trace;                  // the whole trace
+  std::vector<double> times;          // when each character arrived, in seconds
+  std::string bytes;                  // the characters received, as hex pairs
   std::vector<std::string> warnings;  // trace lines with "!!" or "WARNING"
 };
 
