@@ -48,7 +48,6 @@ void collect(int outFd, int errFd, ProcessResult& result, Clock::time_point dead
       if (n > 0) {
         sinks[i]->append(buffer, static_cast<std::size_t>(n));
       } else {
-        close(fds[i].fd);
         fds[i].fd = -1;
         --open;
       }
@@ -83,6 +82,8 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
   ProcessResult result;
   const auto deadline = start + std::chrono::seconds(options.timeoutSeconds);
   collect(out[0], err[0], result, deadline);
+  close(out[0]);
+  close(err[0]);
   int wstatus = 0;
   while (waitpid(pid, &wstatus, WNOHANG) == 0) {
     if (Clock::now() >= deadline) {
