@@ -16,6 +16,7 @@ std::ostringstream gDiscard;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   setenv("PMCKEYS_DEVICE", "/nonexistent/pmckeys-fuzz", 1);  // never a real board
+  setenv("PMCKEYS_MIDI_API", "none", 1);                     // nor a MIDI system
   std::cout.rdbuf(gDiscard.rdbuf());
   std::cerr.rdbuf(gDiscard.rdbuf());
   return 0;

@@ -18,6 +18,7 @@
 namespace {
 
 const std::string kBash = std::string(PMCKEYS_SHARE_DIR) + "/pmckeys";
+const std::string kZsh = std::string(PMCKEYS_SHARE_DIR) + "/_pmckeys";
 
 using Words = std::vector<std::string>;
 
@@ -49,7 +50,7 @@ TEST(Completion, WordListsAreTheToolsTables) {
   for (std::size_t i = 0; i < kKeyNameCount; ++i) tokens.insert(kKeyNames[i].name);
   for (std::size_t i = 0; i < kCompoundCommandCount; ++i) tokens.insert(kCompoundCommands[i].name);
   const Words keywords = commandWords();
-  for (const std::string& script : {readFile(kBash), readFile(std::string(PMCKEYS_SHARE_DIR) + "/_pmckeys")}) {
+  for (const std::string& script : {readFile(kBash), readFile(kZsh)}) {
     EXPECT_EQ(wordsOf(script, "tokens"), tokens);
     EXPECT_EQ(wordsOf(script, "keywords"), std::set<std::string>(keywords.begin(), keywords.end()));
   }
@@ -64,7 +65,8 @@ TEST(Completion, OffersWordsInTheCaseTheUserStartedWith) {
   EXPECT_EQ(complete({"pmckeys", "r", "n-o"}), (Words{"n-off", "n-on"}));
   EXPECT_EQ(complete({"pmckeys", "PMCchannel", "1"}), (Words{"1", "10", "11", "12", "13", "14", "15", "16"}));
   EXPECT_EQ(complete({"pmckeys", "calibratepedal", ""}), (Words{"1", "2"}));
-  EXPECT_EQ(complete({"pmckeys", "--l"}), Words{"--list-ports"});
+  EXPECT_EQ(complete({"pmckeys", "--l"}), (Words{"--list-midi", "--list-ports"}));
+  EXPECT_EQ(complete({"pmckeys", "Restore", std::string(PMCKEYS_SHARE_DIR) + "/_pm"}), Words{kZsh});
   EXPECT_EQ(complete({"pmckeys-sim", "--fault", "s"}), Words{"silent"});
   EXPECT_EQ(complete({"pmckeys-sim", "--", "pmckeys", "rd", "exitedit"}),
             (Words{"exiteditbank", "exiteditmenu", "exiteditpatch", "exiteditset"}));
