@@ -133,9 +133,8 @@ TEST(CommandLine, AFailedWriteToStandardOutputIsReportedOnce) {
 }
 
 TEST(CommandLine, ListsLikelySerialDevicesWithTheirStableNames) {
-  char folder[] = "/tmp/pmckeys-dev-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  const std::string dev = folder;
+  const ScratchFolder folder;
+  const std::string& dev = folder.path;
   check({{"--list-ports", dev}, "", "no serial devices found\n", 1});
   ASSERT_EQ(system(("mkdir -p " + dev + "/serial/by-id && cd " + dev +
                     " && touch ttyACM0 ttyUSB3 ttyS0 cu.usbmodem1411 && ln -s ../../ttyACM0 "
@@ -148,7 +147,6 @@ TEST(CommandLine, ListsLikelySerialDevicesWithTheirStableNames) {
          dev + "/serial/by-id/usb-Arduino_Uno_55739-if00 (" + dev + "/ttyACM0)\n" + dev + "/ttyUSB3\n", "", 0});
 #endif
   check({{"--list-ports", dev}, "", kStandardOutputFull, 1}, "/dev/full");
-  ASSERT_EQ(system(("rm -rf " + dev).c_str()), 0);
 }
 
 }  // namespace

@@ -73,16 +73,13 @@ TEST(Completion, OffersWordsInTheCaseTheUserStartedWith) {
 }
 
 TEST(Completion, NeverRunsPmckeys) {
-  char folder[] = "/tmp/pmckeys-path-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  const std::string spy = std::string(folder) + "/pmckeys", marker = std::string(folder) + "/ran";
+  const ScratchFolder folder;
+  const std::string spy = folder.path + "/pmckeys", marker = folder.path + "/ran";
   std::ofstream(spy) << "#!/bin/sh\ntouch '" << marker << "'\n";
   chmod(spy.c_str(), 0755);
-  complete({"pmckeys", "m"}, std::string(folder) + ":/usr/bin:/bin");
-  complete({"pmckeys", "r", "edit"}, std::string(folder) + ":/usr/bin:/bin");
+  complete({"pmckeys", "m"}, folder.path + ":/usr/bin:/bin");
+  complete({"pmckeys", "r", "edit"}, folder.path + ":/usr/bin:/bin");
   EXPECT_NE(access(marker.c_str(), F_OK), 0) << "completing ran pmckeys";
-  unlink(spy.c_str());
-  rmdir(folder);
 }
 
 }  // namespace

@@ -107,6 +107,14 @@ std::string scratchFile() {
   return path;
 }
 
+ScratchFolder::ScratchFolder() {
+  char name[] = "/tmp/pmckeys-test-XXXXXX";
+  if (mkdtemp(name) == nullptr) throw std::runtime_error("mkdtemp");
+  path = name;
+}
+
+ScratchFolder::~ScratchFolder() { runProcess("/bin/rm", {"-rf", path}); }
+
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);

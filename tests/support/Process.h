@@ -31,6 +31,12 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
 // A new empty file in /tmp for a program to write to; takeFile() reads it
 // back and removes it.
 std::string scratchFile();
+// A new folder in /tmp, removed with all it holds when the object goes.
+struct ScratchFolder {
+  ScratchFolder();
+  ~ScratchFolder();
+  std::string path;
+};
 std::string readFile(const std::string& path);
 std::string takeFile(const std::string& path);
 
