@@ -9,6 +9,7 @@
 pid_t ChildCommand::start(const char* who) const {
   std::vector<std::string> copies(argv);  // execvp wants writable strings
   std::vector<char*> args;
+  args.reserve(copies.size() + 1);
   for (std::string& arg : copies) args.push_back(&arg[0]);
   args.push_back(nullptr);
   const std::string file = program.empty() ? copies.at(0) : program;
