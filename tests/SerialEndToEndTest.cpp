@@ -30,57 +30,57 @@ std::string leftIn(const std::string& place) {
 struct SimCase {
   const char* name;
   std::vector<std::string> args;
-  std::vector<std::string> sim;  // options of pmckeys-sim
-  const char* input;
-  const char* shell;  // a sh command line that runs "$@" (pmckeys and its arguments)
   std::string out, err;
   int status;
-  std::string bytes;                      // what the board received
-  std::string ending;                     // the summary's lines on the device and on what was carried out
-  std::vector<std::string> lastWarnings;  // the trace's last warnings, after those on the way in
-  double within;                          // the seconds the run may take, when that matters
+  std::string bytes;   // what the board received
+  std::string ending;  // the summary's lines on the device and on what was carried out
+  std::vector<std::string> sim = {};          // options of pmckeys-sim
+  const char* shell = nullptr;                // a sh command line that runs "$@" (pmckeys and its arguments)
+  const char* input = nullptr;                // standard input
+  std::vector<std::string> lastWarnings = {};  // the trace's last warnings, after those on the way in
+  double within = 0;                          // the seconds the run may take, when that matters
 };
 
 // A closed stream is as good as /dev/null; a failed write is reported only
 // after every key. A fault of the line ends the run at once with a reason.
 const SimCase kRuns[] = {
     {"KeysHexTokensAndUnknownTokens", {"editbank", "0x41", "0xff", "0xF3", "0XFBB", "0x100", "foo", "Mode", "n-off",
-     "+", "-"}, {}, nullptr, nullptr, "", "WARNING: no key has the code <0x41>\nWARNING: no key has the code <0xff>\n"
-     "WARNING: no key has the code <0xfbb>\nWARNING: no key has the code <0x100>\nWARNING: unknown command: <FOO>\n",
-     1, "4d 4d 45 39 36 2b 2d", leftIn("EDITBANKNR"), {}, 0},
-    {"ChannelProcedure", {"pmcchannel", "10"}, {}, nullptr, nullptr, std::string("PMCCHANNEL 10\n") + kChannelTrail,
-     "", 0, "4d 4d 4d 4d 45 45 4d 4d 31 30 53 53 53 45 53 45 53 53 53 53 45", kBackHome, {}, 0},
-    {"InteractiveCalibration", {"calibratepedal", "1"}, {}, "ok\nok\n", nullptr, kPedal1Prompts, "", 0,
-     kCalibrationOfPedal1, kBackHome, {}, 0},
-    {"StartOfCalibration", {"startcalibratepedal", "1"}, {}, nullptr, nullptr, "", "", 0,
-     kCalibrationOfPedal1.substr(0, 18 * 3 - 1), leftIn("SETUPEXPRPEDL1ENTER"), {}, 0},
-    {"AnOperationCarriedOut", {"expndpatch", "enter"}, {}, nullptr, nullptr, "", "", 0,
-     "4d 4d 4d 4d 45 4d 4d 4d 4d 45 45", leftIn("EXPNDCOMPLETE") +
-     "summary: carried out on a real device: rewrites patches (expands running status)\n",
-     {"!! EXPNDRNSTAT: rewrites patches (expands running status) (ENTER starts it)",
-      "!!! CARRIED OUT on a real device: rewrites patches (expands running status)"}, 0},
-    {"AReturnThroughAStep", {"r", "setupexprpedl1enter"}, {}, nullptr, nullptr, "", "", 0,
+     "+", "-"}, "", "WARNING: no key has the code <0x41>\nWARNING: no key has the code <0xff>\nWARNING: no key has "
+     "the code <0xfbb>\nWARNING: no key has the code <0x100>\nWARNING: unknown command: <FOO>\n", 1,
+     "4d 4d 45 39 36 2b 2d", leftIn("EDITBANKNR")},
+    {"ChannelProcedure", {"pmcchannel", "10"}, std::string("PMCCHANNEL 10\n") + kChannelTrail, "", 0,
+     "4d 4d 4d 4d 45 45 4d 4d 31 30 53 53 53 45 53 45 53 53 53 53 45", kBackHome},
+    {"InteractiveCalibration", {"calibratepedal", "1"}, kPedal1Prompts, "", 0, kCalibrationOfPedal1, kBackHome, {},
+     nullptr, "ok\nok\n"},
+    {"StartOfCalibration", {"startcalibratepedal", "1"}, "", "", 0, kCalibrationOfPedal1.substr(0, 18 * 3 - 1),
+     leftIn("SETUPEXPRPEDL1ENTER")},
+    {"AnOperationCarriedOut", {"expndpatch", "enter"}, "", "", 0, "4d 4d 4d 4d 45 4d 4d 4d 4d 45 45",
+     leftIn("EXPNDCOMPLETE") + "summary: carried out on a real device: rewrites patches (expands running status)\n",
+     {}, nullptr, nullptr, {"!! EXPNDRNSTAT: rewrites patches (expands running status) (ENTER starts it)",
+                            "!!! CARRIED OUT on a real device: rewrites patches (expands running status)"}},
+    {"AReturnThroughAStep", {"r", "setupexprpedl1enter"}, "", "", 0,
      kCalibrationOfPedal1.substr(0, 18 * 3) + "53 45 53 53 53 53 53 45 53 53 53 53 53 53 53 53 45 53 53 53 53 45",
-     leftIn("MISCSETUP"), {"WARNING: the return along the trail passes through SETUPEXPRPEDL1ENTER, a step inside "
-     "an item, where ENTER confirms: on a real device it may carry out the operation"}, 0},
-    {"ClosedStandardError", {"menux"}, {}, nullptr, "exec \"$@\" 2>&-", "", "", 1, "", kBackHome, {}, 0},
-    {"ClosedStandardOutput", {"rd", "editbank", "enter"}, {}, nullptr, "exec \"$@\" >&-", "", "", 0,
-     kEditBankAndBack, kBackHome, {}, 0},
-    {"ClosedStandardOutputAndInput", {"calibratepedal", "1"}, {}, nullptr, "exec \"$@\" >&- </dev/null", "", "", 0,
-     kCalibrationOfPedal1, kBackHome, {}, 0},
-    {"FullStandardOutput", {"rd", "editbank", "enter"}, {}, nullptr, "exec \"$@\" >/dev/full", "",
-     kStandardOutputFull, 1, kEditBankAndBack, kBackHome, {}, 0},
-    {"BrokenPipe", {"calibratepedal", "1"}, {}, nullptr, "{ \"$@\" </dev/null; echo $? >&2; } | head -c1 >/dev/null",
-     "", "pmckeys: cannot write to standard output: Broken pipe\n1\n", 0, kCalibrationOfPedal1, kBackHome, {}, 0},
-    {"SilentBoard", {"menu", "enter"}, {"--fault", "silent"}, nullptr, nullptr, "",
-     kFailed + "no reply from the board within 2000 ms" + kHint, 1, "4d", leftIn("EDITPATCH"), {}, 6.0},
-    {"OverlongReply", {"r", "menu"}, {"--fault", "overlong"}, nullptr, nullptr, "",
-     kFailed + "reply of 255 bytes or more without a line end" + kHint, 1, "4d", leftIn("EDITPATCH"), {}, 0},
-    {"HangUp", {"menu", "menu", "menu"}, {"--fault", "hangup", "--fault-after", "1"}, nullptr, "exec \"$@\"", "",
-     kFailed + "writeString" + kHint, 1, "4d 4d", leftIn("EDITBANK"), {}, 3.0},
+     leftIn("MISCSETUP"), {}, nullptr, nullptr, {"WARNING: the return along the trail passes through "
+     "SETUPEXPRPEDL1ENTER, a step inside an item, where ENTER confirms: on a real device it may carry out the "
+     "operation"}},
+    {"ClosedStandardError", {"menux"}, "", "", 1, "", kBackHome, {}, "exec \"$@\" 2>&-"},
+    {"ClosedStandardOutput", {"rd", "editbank", "enter"}, "", "", 0, kEditBankAndBack, kBackHome, {},
+     "exec \"$@\" >&-"},
+    {"ClosedStandardOutputAndInput", {"calibratepedal", "1"}, "", "", 0, kCalibrationOfPedal1, kBackHome, {},
+     "exec \"$@\" >&- </dev/null"},
+    {"FullStandardOutput", {"rd", "editbank", "enter"}, "", kStandardOutputFull, 1, kEditBankAndBack, kBackHome, {},
+     "exec \"$@\" >/dev/full"},
+    {"BrokenPipe", {"calibratepedal", "1"}, "", "pmckeys: cannot write to standard output: Broken pipe\n1\n", 0,
+     kCalibrationOfPedal1, kBackHome, {}, "{ \"$@\" </dev/null; echo $? >&2; } | head -c1 >/dev/null"},
+    {"SilentBoard", {"menu", "enter"}, "", kFailed + "no reply from the board within 2000 ms" + kHint, 1, "4d",
+     leftIn("EDITPATCH"), {"--fault", "silent"}, nullptr, nullptr, {}, 6.0},
+    {"OverlongReply", {"r", "menu"}, "", kFailed + "reply of 255 bytes or more without a line end" + kHint, 1, "4d",
+     leftIn("EDITPATCH"), {"--fault", "overlong"}},
+    {"HangUp", {"menu", "menu", "menu"}, "", kFailed + "writeString" + kHint, 1, "4d 4d", leftIn("EDITBANK"),
+     {"--fault", "hangup", "--fault-after", "1"}, nullptr, nullptr, {}, 3.0},
     // A run in its own session (as from cron), whose controlling terminal the line becomes.
-    {"HangUpOfTheControllingTerminal", {"menu", "menu", "menu"}, {"--fault", "hangup", "--fault-after", "1"},
-     nullptr, "exec setsid -w \"$@\"", "", kFailed + "writeString" + kHint, 1, "4d 4d", leftIn("EDITBANK"), {}, 3.0},
+    {"HangUpOfTheControllingTerminal", {"menu", "menu", "menu"}, "", kFailed + "writeString" + kHint, 1, "4d 4d",
+     leftIn("EDITBANK"), {"--fault", "hangup", "--fault-after", "1"}, "exec setsid -w \"$@\"", nullptr, {}, 3.0},
 };
 
 class SerialEndToEnd : public testing::TestWithParam<SimCase> {};
