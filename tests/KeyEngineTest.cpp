@@ -21,7 +21,7 @@ TEST_F(KeyEngine, EachTokenIsOneEightCallPressOfItsCode) {
   for (const auto& c : cases) {
     port->clear();
     const Output output = capture([&] { EXPECT_TRUE(press({c.first})); });
-    EXPECT_EQ(port->calls(), pressOf(c.second)) << c.first;
+    EXPECT_EQ(port->calls(), pressesOf({c.second})) << c.first;
     EXPECT_EQ(output.out + output.err, "") << c.first;
   }
 }
@@ -60,15 +60,10 @@ TEST_F(KeyEngine, TrailLeadsBackAfterAPause) {
     port->clear();
     const Output output = capture([&] { press(c.tokens, true, c.returnAlong); });
     EXPECT_EQ(output.out, c.shown);
-    std::vector<std::string> back;
-    for (int code : c.back) {
-      const std::vector<std::string> one = pressOf(code);
-      back.insert(back.end(), one.begin(), one.end());
-    }
     const std::vector<std::string>& calls = port->calls();
     const auto pause = std::find(calls.begin(), calls.end(), "sleep 500");
     EXPECT_EQ(pause != calls.end(), c.returnAlong);
-    EXPECT_EQ(std::vector<std::string>(pause == calls.end() ? pause : pause + 1, calls.end()), back);
+    EXPECT_EQ(std::vector<std::string>(pause == calls.end() ? pause : pause + 1, calls.end()), pressesOf(c.back));
     EXPECT_TRUE(dad10.trail().empty());
   }
 }

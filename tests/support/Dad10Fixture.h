@@ -71,10 +71,15 @@ protected:
     return dad10.pressSequence(tokens.begin(), tokens.end(), display, returnAlong);
   }
 
-  // The eight calls of one key press with the default delay.
-  static std::vector<std::string> pressOf(int code) {
-    const std::string c = std::to_string(code);
-    return {"send 255", "send " + c, "sleep 15", "send 255", "send 255", "send 255", "sleep 15", "send 255"};
+  // The calls of whole key presses with the default delay, eight each.
+  static std::vector<std::string> pressesOf(const std::vector<int>& codes) {
+    std::vector<std::string> calls;
+    for (int code : codes) {
+      const std::string c = std::to_string(code);
+      calls.insert(calls.end(), {"send 255", "send " + c, "sleep 15", "send 255", "send 255", "send 255", "sleep 15",
+                                 "send 255"});
+    }
+    return calls;
   }
 
   SpyPort* port = new SpyPort();  // owned by dad10
