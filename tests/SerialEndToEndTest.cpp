@@ -45,9 +45,9 @@ struct SimCase {
 // after every key. A fault of the line ends the run at once with a reason.
 const SimCase kRuns[] = {
     {"KeysHexTokensAndUnknownTokens", {"editbank", "0x41", "0xff", "0xF3", "0XFBB", "0x100", "foo", "Mode", "n-off",
-     "+", "-"}, "", "WARNING: no key has the code <0x41>\nWARNING: no key has the code <0xff>\nWARNING: no key has "
+     "+", "-", "cc"}, "", "WARNING: no key has the code <0x41>\nWARNING: no key has the code <0xff>\nWARNING: no key has "
      "the code <0xfbb>\nWARNING: no key has the code <0x100>\nWARNING: unknown command: <FOO>\n", 1,
-     "4d 4d 45 39 36 2b 2d", leftIn("EDITBANKNR")},
+     "4d 4d 45 39 36 2b 2d 32", leftIn("EDITBANKNR")},
     {"ChannelProcedure", {"pmcchannel", "10"}, std::string("PMCCHANNEL 10\n") + kChannelTrail, "", 0,
      "4d 4d 4d 4d 45 45 4d 4d 31 30 53 53 53 45 53 45 53 53 53 53 45", kBackHome},
     {"InteractiveCalibration", {"calibratepedal", "1"}, kPedal1Prompts, "", 0, kCalibrationOfPedal1, kBackHome, {},
