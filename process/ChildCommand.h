@@ -5,8 +5,9 @@
 // environment as asked, and the program looked up along PATH unless its
 // name holds a slash.
 //
-// A plain value; start() copies what it needs before fork(), so the child
-// touches nothing the parent may change meanwhile.
+// A plain value. start() makes everything the child needs before it forks:
+// in a process with threads (the MIDI libraries start some) the child may
+// take no lock, so it neither allocates nor changes its environment.
 #ifndef PMCKEYS_PROCESS_CHILDCOMMAND_H
 #define PMCKEYS_PROCESS_CHILDCOMMAND_H
 
@@ -17,11 +18,15 @@
 #include <vector>
 
 struct ChildCommand {
+  // A standard stream that goes to /dev/null.
+  static const int DISCARD = -2;
+
   std::vector<std::string> argv;  // argv[0] names the program, unless program is set
   std::string program;            // the file to run when argv[0] is only what it is called
   std::vector<std::pair<std::string, std::string>> env;  // variables to set; an empty value unsets
-  // Descriptors that become standard input, output and error; -1 keeps the
-  // parent's. Those above 2 are closed in the child once in place.
+  // Descriptors that become standard input, output and error: -1 keeps the
+  // parent's, DISCARD is /dev/null. Those above 2 are closed in the child
+  // once in place.
   int in = -1;
   int out = -1;
   int err = -1;

@@ -17,8 +17,10 @@
 #include "frontend/Conversions.h"
 #include "frontend/OutputWatch.h"
 #include "process/ChildCommand.h"
+#include "simulator/DeviceMemory.h"
 #include "simulator/PseudoTerminal.h"
 #include "simulator/SimulatedBoard.h"
+#include "simulator/SimulatedMidi.h"
 #include "simulator/SimulatorOptions.h"
 #include "simulator/TraceWriter.h"
 
@@ -29,10 +31,12 @@ volatile sig_atomic_t gSignal = 0;
 
 void onSignal(int signal) { gSignal = signal; }
 
-pid_t startCommand(const std::vector<std::string>& command, const std::string& device) {
+// The command, with what it finds the device by in its environment.
+pid_t startCommand(const std::vector<std::string>& command, const std::string& path, const SimulatedMidi& midi) {
   ChildCommand child;
   child.argv = command;
-  child.env = {{"PMCKEYS_DEVICE", device}};
+  child.env = {{"PMCKEYS_DEVICE", path}};
+  if (midi.on()) child.env.insert(child.env.end(), {{"PMCKEYS_MIDI_IN", midi.outName()}, {"PMCKEYS_MIDI_OUT", midi.inName()}});
   const pid_t pid = child.start("pmckeys-sim");
   if (pid == -1) throw std::runtime_error("cannot start <" + command[0] + ">: " + strerror(errno));
   return pid;
@@ -47,27 +51,70 @@ bool expectsReturn(const std::vector<std::string>& command) {
 
 int exitStatusOf(int wstatus) { return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus); }
 
+// The simulated device: the board with its menu model, the memory, and the
+// MIDI ports the memory goes out and comes in by.
+struct Device {
+  Device(PseudoTerminal& line, const SimulatorOptions& options)
+      : board(line, options.fault, options.faultAfter), memory(options.dumpSize), midi(options.fault) {}
+  SimulatedBoard board;
+  DeviceMemory memory;
+  SimulatedMidi midi;
+};
+
+// What the device does with its memory when an operation is carried out.
+void carryOut(const MenuModel::Move& move, Device& device, TraceWriter& trace) {
+  if (move.performed.empty()) return;
+  if (move.place == "MIDIDATADUMPCOMPLETE") trace.note(device.midi.startDump(device.memory.dump()));
+  if (move.place == "RESETCOMPLETE") device.memory.factoryReset();
+}
+
+// Serves a key, if one comes within mostMs, and the MIDI that is due;
+// false when no key came.
+bool serveOne(Device& device, int mostMs, TraceWriter& trace, std::chrono::steady_clock::time_point start) {
+  SimulatedBoard::Reception reception;
+  const bool key = device.board.serveOne(device.midi.waitMs(mostMs), reception);
+  if (key) {
+    trace.received(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), reception,
+                   device.board.model());
+    carryOut(reception.move, device, trace);
+  }
+  for (const std::string& text : device.midi.pump(device.memory)) trace.note(text);
+  return key;
+}
+
+void announce(const std::string& path, const SimulatedMidi& midi, const std::string& midiOff, TraceWriter& trace) {
+  trace.line("pmckeys-sim: simulated board on " + path);
+  trace.line("  in another terminal: PMCKEYS_DEVICE=" + path + " pmckeys rd editbank enter");
+  if (midi.on()) {
+    trace.line("  the device's MIDI: PMCKEYS_MIDI_IN='" + midi.outName() + "' PMCKEYS_MIDI_OUT='" + midi.inName() +
+               "' pmckeys backup FILE");
+  } else {
+    trace.line(midiOff);
+  }
+  trace.line("  stop with Ctrl-C");
+}
+
 // where: what out writes to, for the message when a write fails. A failed
 // write stops nothing: the command runs on and the failure is told at the end.
 int serve(const SimulatorOptions& options, std::ostream& out, const std::string& where) {
   OutputWatch watch(out, where);
   PseudoTerminal line;
-  SimulatedBoard board(line, options.fault, options.faultAfter);
+  Device device(line, options);
   TraceWriter trace(out, !options.command.empty() && expectsReturn(options.command));
+  std::string error;
+  const std::string midiOff =
+      device.midi.open(error) ? "" : "pmckeys-sim: MIDI is off (no dump goes out or comes in): " + error;
   const auto start = std::chrono::steady_clock::now();
-  const auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
   pid_t child = -1;
   if (options.command.empty()) {
-    trace.line("pmckeys-sim: simulated board on " + line.slavePath());
-    trace.line("  in another terminal: PMCKEYS_DEVICE=" + line.slavePath() + " pmckeys rd editbank enter");
-    trace.line("  stop with Ctrl-C");
+    announce(line.slavePath(), device.midi, midiOff, trace);
   } else {
-    child = startCommand(options.command, line.slavePath());
+    if (!device.midi.on()) trace.line(midiOff);
+    child = startCommand(options.command, line.slavePath(), device.midi);
   }
   int status = -1;
-  SimulatedBoard::Reception reception;
   while (status < 0) {
-    if (board.serveOne(20, reception)) trace.received(elapsed(), reception, board.model());
+    serveOne(device, 20, trace, start);
     const int caught = gSignal;
     gSignal = 0;
     if (caught != 0 && child == -1) status = 128 + caught;
@@ -76,10 +123,11 @@ int serve(const SimulatorOptions& options, std::ostream& out, const std::string&
     int wstatus = 0;
     if (child != -1 && waitpid(child, &wstatus, WNOHANG) == child) {
       status = exitStatusOf(wstatus);
-      while (board.serveOne(0, reception)) trace.received(elapsed(), reception, board.model());
+      while (serveOne(device, 0, trace, start)) {
+      }
     }
   }
-  trace.summary(board.model(), child == -1 ? -1 : status);
+  trace.summary(device.board.model(), device.memory.describe(), child == -1 ? -1 : status);
   return watch.finish("pmckeys-sim") ? status : 1;
 }
 

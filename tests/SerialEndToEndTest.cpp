@@ -39,6 +39,7 @@ struct SimCase {
   const char* input = nullptr;                // standard input
   std::vector<std::string> lastWarnings = {};  // the trace's last warnings, after those on the way in
   double within = 0;                          // the seconds the run may take, when that matters
+  std::string memory = kUserMemory;           // what the summary says the device's memory holds
 };
 
 // A closed stream is as good as /dev/null; a failed write is reported only
@@ -58,6 +59,10 @@ const SimCase kRuns[] = {
      leftIn("EXPNDCOMPLETE") + "summary: carried out on a real device: rewrites patches (expands running status)\n",
      {}, nullptr, nullptr, {"!! EXPNDRNSTAT: rewrites patches (expands running status) (ENTER starts it)",
                             "!!! CARRIED OUT on a real device: rewrites patches (expands running status)"}},
+    {"FactoryReset", {"factorypresets", "enter", "enter"}, "", "", 0, "4d 4d 4d 4d 45 4d 4d 4d 4d 4d 4d 45 45",
+     leftIn("RESETCOMPLETE") + "summary: carried out on a real device: factory reset: erases every patch, bank and "
+     "set\n", {}, nullptr, nullptr, {"!!! CARRIED OUT on a real device: factory reset: erases every patch, bank and "
+     "set"}, 0, kFactoryMemory},
     {"AReturnThroughAStep", {"r", "setupexprpedl1enter"}, "", "", 0,
      kCalibrationOfPedal1.substr(0, 18 * 3) + "53 45 53 53 53 53 53 45 53 53 53 53 53 53 53 53 45 53 53 53 53 45",
      leftIn("MISCSETUP"), {}, nullptr, nullptr, {"WARNING: the return along the trail passes through "
@@ -93,7 +98,8 @@ TEST_P(SerialEndToEnd, OnTheLine) {
   EXPECT_EQ(run.process.status, c.status);
   EXPECT_EQ(run.process.signal, 0);
   EXPECT_EQ(run.bytes, c.bytes);
-  const std::string end = c.ending + "summary: the command exited with status " + std::to_string(c.status) + "\n";
+  const std::string end = c.ending + "summary: the memory holds " + c.memory +
+                          "\nsummary: the command exited with status " + std::to_string(c.status) + "\n";
   ASSERT_GE(run.trace.size(), end.size());
   EXPECT_EQ(run.trace.substr(run.trace.size() - end.size()), end);
   ASSERT_GE(run.warnings.size(), c.lastWarnings.size());

@@ -44,6 +44,8 @@ TEST(SimulatorEndToEnd, PassesTheCommandsStatusOnOrSaysWhyNot) {
       {R"(exec "$0" --fault-after 99999999999 -- true)", count + "99999999999>\n" + usage, "2"},
       {R"(exec "$0" --fault-after -1 -- true)", count + "-1>\n" + usage, "2"},
       {R"(exec "$0" --fault-after 1000000 -- true)", "", "0"},
+      {R"(exec "$0" --dump-size 10 -- true)",
+       "pmckeys-sim: --dump-size takes a whole number from 11 to 1048576, not <10>\n" + usage, "2"},
       // with standard output closed the line carries the answer to the key and nothing of the trace
       {R"(exec "$0" -- sh -c 'stty raw -echo min 0 time 5 <"$PMCKEYS_DEVICE"; exec 3<>"$PMCKEYS_DEVICE";)"
        R"( printf M >&3; cat <&3 >&2' >&-)", "ok\n", "0"},

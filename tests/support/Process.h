@@ -35,6 +35,8 @@ std::string scratchFile();
 struct ScratchFolder {
   ScratchFolder();
   ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
   std::string path;
 };
 std::string readFile(const std::string& path);

@@ -3,6 +3,32 @@
 #include <cstdio>
 #include <sstream>
 
+namespace {
+
+void parseTrace(SimRun& run) {
+  std::istringstream in(run.trace);
+  for (std::string line; std::getline(in, line);) {
+    double seconds = 0;
+    char quote = 0;
+    if (std::sscanf(line.c_str(), " %lf s  %c", &seconds, &quote) == 2) run.times.push_back(seconds);
+    if (line.find("!!") != std::string::npos || line.find("WARNING") != std::string::npos) {
+      run.warnings.push_back(line.substr(line.find_first_not_of(' ')));
+    }
+    const std::string received = "summary: ", memory = "summary: the memory holds ";
+    if (line.compare(0, received.size(), received) != 0) continue;
+    const std::size_t colon = line.find("received:");
+    if (line.compare(0, memory.size(), memory) == 0) {
+      run.memory = line.substr(memory.size());
+    } else if (colon != std::string::npos) {
+      run.bytes = line.size() > colon + 10 ? line.substr(colon + 10) : "";
+    } else if (line.find("the device") != std::string::npos) {
+      run.ending = line;
+    }
+  }
+}
+
+}  // namespace
+
 SimRun runUnderSim(const std::vector<std::string>& pmckeysArgs, const std::vector<std::string>& simOptions,
                    const char* input, const char* shell) {
   const std::string traceFile = scratchFile();
@@ -16,19 +42,6 @@ SimRun runUnderSim(const std::vector<std::string>& pmckeysArgs, const std::vecto
   SimRun run;
   run.process = runProcess(PMCKEYS_SIM_BINARY, args, options);
   run.trace = takeFile(traceFile);
-  std::istringstream in(run.trace);
-  const std::string received = "received:";
-  for (std::string line; std::getline(in, line);) {
-    double seconds = 0;
-    char quote = 0;
-    if (std::sscanf(line.c_str(), " %lf s  %c", &seconds, &quote) == 2) run.times.push_back(seconds);
-    if (line.find("!!") != std::string::npos || line.find("WARNING") != std::string::npos) {
-      run.warnings.push_back(line.substr(line.find_first_not_of(' ')));
-    }
-    const std::size_t at = line.find(received);
-    if (line.compare(0, 9, "summary: ") == 0 && at != std::string::npos) {
-      run.bytes = line.substr(std::min(line.size(), at + received.size() + 1));
-    }
-  }
+  parseTrace(run);
   return run;
 }
