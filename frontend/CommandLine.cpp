@@ -10,8 +10,10 @@
 #include "arduinoSerialPort/SerialPortBusyException.h"
 #include "commandmodel/Dad10.h"
 #include "frontend/App.h"
+#include "frontend/Console.h"
 #include "frontend/Conversions.h"
 #include "frontend/HelpScreens.h"
+#include "frontend/ScriptRunner.h"
 #include "ports/HardwarePortFactory.h"
 #include "ports/SerialPortList.h"
 
@@ -98,8 +100,10 @@ int runListPorts(const App& app) {
   return EXIT_DONE;
 }
 
-// Keywords are tried in this order; anything else is a key sequence. No
-// option opens the serial line. --help lists the forms in this order.
+// Keywords are tried in this order; anything else is a key sequence. Of the
+// options only --script and --console open the serial line. The session
+// forms are lines of a script or the console, never arguments. --help lists
+// the forms in this order.
 const std::vector<CommandForm> kForms = {
     {CommandForm::TRAIL_PREFIX, "R", nullptr, "r TOKEN...",
      "press the tokens, then the way back to performance mode", runKeySequence, 0},
@@ -114,6 +118,15 @@ const std::vector<CommandForm> kForms = {
      "calibrate expression pedal 1 or 2, asking you to move it", runCalibration, 0},
     {CommandForm::KEYWORD, "STARTCALIBRATEPEDAL", nullptr, "startcalibratepedal PEDAL",
      "walk into the setup of pedal 1 or 2 and stay there", runStartCalibration, 0},
+    {CommandForm::SESSION, "HOME", nullptr, "home",
+     "press the model's way back to performance mode", nullptr, 0},
+    {CommandForm::SESSION, "RESET-MODEL", nullptr, "reset-model",
+     "console: tell the model the device is in performance mode", nullptr, 0},
+    {CommandForm::SESSION, "QUIT", nullptr, "quit", "console: end it (so does Ctrl-D)", nullptr, 0},
+    {CommandForm::OPTION, "--script", nullptr, "--script FILE",
+     "run the commands in FILE (- for standard input) on one open line", runScript, 1},
+    {CommandForm::OPTION, "--console", nullptr, "--console",
+     "type commands one at a time, seeing where the device is", runConsole, 0},
     {CommandForm::OPTION, "--help", "-h", "-h, --help", "show this help", runHelp, 0},
     {CommandForm::OPTION, "--version", nullptr, "--version", "print the version", runVersion, 0},
     {CommandForm::OPTION, "--list-ports", nullptr, "--list-ports [FOLDER]",
@@ -130,7 +143,9 @@ const CommandForm* findOption(const std::string& word) {
 
 const CommandForm* findKeyword(const std::string& folded) {
   for (const CommandForm& form : kForms) {
-    if (form.kind != CommandForm::OPTION && folded == form.word) return &form;
+    if ((form.kind == CommandForm::KEYWORD || form.kind == CommandForm::TRAIL_PREFIX) && folded == form.word) {
+      return &form;
+    }
   }
   return nullptr;
 }
@@ -143,6 +158,8 @@ int runOption(const CommandForm& option, const App& app) {
   return option.run(app);
 }
 
+}  // namespace
+
 // The recording port stood in for a board: on a terminal, say where pmckeys
 // looked and what to do about it.
 void hintAtMissingBoard() {
@@ -154,6 +171,8 @@ void hintAtMissingBoard() {
             << std::endl;
 }
 
+namespace {
+
 int dispatch(int argc, char** argv) {
   const App app(argc, argv);
   if (app.args().empty()) {
@@ -161,20 +180,42 @@ int dispatch(int argc, char** argv) {
     return EXIT_USAGE;
   }
   if (const CommandForm* option = findOption(app.args().front())) return runOption(*option, app);
-  const CommandForm* keyword = findKeyword(foldedFirst(app));
-  const int status = keyword != nullptr ? keyword->run(app) : runKeySequence(app);
+  const int status = runWords(app.args());
   hintAtMissingBoard();
   return status;
 }
 
 }  // namespace
 
+int runWords(const std::vector<std::string>& words) {
+  const App app("pmckeys", words);
+  const CommandForm* keyword = findKeyword(foldedFirst(app));
+  return keyword != nullptr ? keyword->run(app) : runKeySequence(app);
+}
+
+bool isOption(const std::string& word) { return findOption(word) != nullptr; }
+
+int reportFailure(const std::string& where) {
+  try {
+    throw;
+  } catch (const SerialPortBusyException& e) {
+    std::cerr << "pmckeys: " << where << e.what() << std::endl;  // nothing was sent
+  } catch (const std::exception& e) {
+    std::cout << std::flush;
+    std::cerr << "pmckeys: " << where << e.what()
+              << " (the device may be left inside its menus: check its display)" << std::endl;
+  }
+  return EXIT_NOT_DONE;
+}
+
 const std::vector<CommandForm>& commandForms() { return kForms; }
 
-std::vector<std::string> commandWords() {
+std::vector<std::string> commandWords(bool session) {
   std::vector<std::string> words;
   for (const CommandForm& form : kForms) {
-    if (form.kind != CommandForm::OPTION) words.emplace_back(form.word);
+    if (form.kind != CommandForm::OPTION && (session || form.kind != CommandForm::SESSION)) {
+      words.emplace_back(form.word);
+    }
   }
   return words;
 }
@@ -194,12 +235,7 @@ bool calibratePedal(int pedal) { return validPedal(pedal) && Dad10::getInstance(
 int runCommandLine(int argc, char** argv) {
   try {
     return dispatch(argc, argv);
-  } catch (const SerialPortBusyException& e) {
-    std::cerr << "pmckeys: " << e.what() << std::endl;  // nothing was sent
-  } catch (const std::exception& e) {
-    std::cout << std::flush;
-    std::cerr << "pmckeys: " << e.what() << " (the device may be left inside its menus: check its display)"
-              << std::endl;
+  } catch (const std::exception&) {
+    return reportFailure("");
   }
-  return EXIT_NOT_DONE;
 }

@@ -21,14 +21,14 @@ enum ExitStatus {
 };
 
 struct CommandForm {
-  enum Kind { KEYWORD, TRAIL_PREFIX, OPTION };
+  enum Kind { KEYWORD, TRAIL_PREFIX, OPTION, SESSION };
   Kind kind;
   const char* word;      // keywords and prefixes in upper case (the first argument is
                          // folded before comparing); options exactly as typed
   const char* alias;     // another spelling of an option, or null
   const char* synopsis;  // the form as --help shows it
   const char* summary;   // what it does, in a few words
-  int (*run)(const App& app);
+  int (*run)(const App& app);  // null for the session forms, which scripts and the console run
   int maxArgs;           // options: arguments allowed after the option itself
 };
 
@@ -37,10 +37,23 @@ const std::vector<CommandForm>& commandForms();
 // Runs one invocation and returns its exit status. Never throws.
 int runCommandLine(int argc, char** argv);
 
+// Runs a command given as words, as the command line does when they are its
+// arguments (a keyword form or a key sequence; not an option). Throws what
+// the key port throws.
+int runWords(const std::vector<std::string>& words);
+bool isOption(const std::string& word);
+
+// Inside a catch block: writes why the run stopped, on standard error, as
+// "pmckeys: " + where + the reason, and returns the exit status.
+int reportFailure(const std::string& where);
+// On a terminal, after a run that found no board: where pmckeys looked.
+void hintAtMissingBoard();
+
 // The words that may stand first: the command keywords and the trail
-// prefixes R and RD (upper case, matched in any case), and the options
-// (matched exactly).
-std::vector<std::string> commandWords();
+// prefixes R and RD (upper case, matched in any case), with the session
+// forms of scripts and the console when asked; and the options (matched
+// exactly).
+std::vector<std::string> commandWords(bool session = false);
 std::vector<std::string> commandOptions();
 
 // The interactive calibration of pedal 1 or 2 on the device model's
