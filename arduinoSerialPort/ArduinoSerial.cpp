@@ -1,9 +1,10 @@
 #include "arduinoSerialPort/ArduinoSerial.h"
 
+#include <string>
+
 #include "arduinoSerialPort/ArduinoSerialException.h"
 #include "arduinoSerialPort/SerialPortBusyException.h"
 #include "arduinoSerialPort/serialport.h"
-#include "frontend/Conversions.h"
 
 ArduinoSerial::ArduinoSerial(const std::string& port, int baudrate) : fBaudrate(baudrate), fPort(port) {
   init();
@@ -31,10 +32,10 @@ std::string ArduinoSerial::readUntil(char until) {
   switch (serialport_read_until(fFd, buffer, until, READ_BUFFER_SIZE, REPLY_TIMEOUT_MS)) {
     case 0: return std::string(buffer);
     case SERIALPORT_TIMEOUT:
-      throw ArduinoSerialException("no reply from the board within " + Conversions::int2str(REPLY_TIMEOUT_MS) +
+      throw ArduinoSerialException("no reply from the board within " + std::to_string(REPLY_TIMEOUT_MS) +
                                    " ms");
     case SERIALPORT_OVERFLOW:
-      throw ArduinoSerialException("reply of " + Conversions::int2str(READ_BUFFER_SIZE - 1) +
+      throw ArduinoSerialException("reply of " + std::to_string(READ_BUFFER_SIZE - 1) +
                                    " bytes or more without a line end");
     default: throw ArduinoSerialException("writeString");
   }

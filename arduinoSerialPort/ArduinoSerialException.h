@@ -11,7 +11,6 @@ public:
   explicit ArduinoSerialException(const std::string& message);
   ~ArduinoSerialException() noexcept override = default;
   const char* what() const noexcept override { return fText.c_str(); }
-  const std::string& message() const { return fMessage; }
 
 private:
   std::string fMessage;

@@ -1,5 +1,8 @@
 #include "commandmodel/CommandTable.h"
 
+#include <algorithm>
+#include <vector>
+
 const KeyName kKeyNames[] = {
     {"MODE", 0xf0}, {"9", 0xf0},     {"PC", 0xf1},   {"1", 0xf1},    {"CP", 0xf2},
     {"5", 0xf2},    {"ENTER", 0xf3}, {"PB", 0xf4},   {"7", 0xf4},    {"PREV", 0xf5},
@@ -9,6 +12,17 @@ const KeyName kKeyNames[] = {
     {"BANK", 0xfd}, {"CC", 0xfe},    {"2", 0xfe},
 };
 const std::size_t kKeyNameCount = sizeof(kKeyNames) / sizeof(kKeyNames[0]);
+
+std::string keyDisplayName(int code) {
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < kKeyNameCount; ++i) {
+    if (kKeyNames[i].code == code) names.emplace_back(kKeyNames[i].name);
+  }
+  std::sort(names.begin(), names.end());
+  std::string joined;
+  for (const std::string& name : names) joined += (joined.empty() ? "" : "/") + name;
+  return joined;
+}
 
 // MENU steps between the top-level menus, NEXT between the items of a list
 // (both are the same key). The three ENDxxx rows are fixed ways back to

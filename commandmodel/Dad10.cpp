@@ -2,17 +2,12 @@
 
 #include <iostream>
 #include <sstream>
+#include <utility>
 
+#include "commandmodel/CommandTable.h"
 #include "frontend/Conversions.h"
 #include "ports/HardwarePort.h"
 #include "ports/HardwarePortFactory.h"
-
-namespace {
-
-const int MENU_KEY = 0xfb;
-const int ENTER_KEY = 0xf3;
-
-}  // namespace
 
 Dad10* Dad10::fgInstance = nullptr;
 std::map<std::string, int> Dad10::fgPmcKeyMap;
@@ -32,7 +27,7 @@ Dad10* Dad10::setInstance(Dad10* dad10) {
 Dad10::Dad10() : Dad10(HardwarePortFactory::instance()->createPort()) {}
 
 Dad10::Dad10(HardwarePort* port)
-    : fInitSucceeded(port != nullptr && port->initSucceeded()), fDelayMs(DEFAULT_DELAY_MS), fPort(port) {
+    : fInitSucceeded(port != nullptr && port->initSucceeded()), fPort(port) {
   initMap();
   setDelayInMilliseconds(DEFAULT_DELAY_MS);
 }
@@ -54,29 +49,55 @@ void Dad10::pressKey(int code) {
 }
 
 bool Dad10::pressKey(std::string token, bool record) {
-  Conversions::toUpper(token);
-  const int code = decodeSingleToken(token);
-  if (code != 0) {
+  const Keys keys = expand(std::move(token));
+  for (const std::string& warning : keys.warnings) std::cerr << warning << std::endl;
+  for (int code : keys.codes) {
     pressKey(code);
-    if (record && code == MENU_KEY) fTrail.push_front("PREV");
-    if (record && code == ENTER_KEY) {
-      fTrail.push_front("ENTER");
-      fTrail.push_front("PREV");
-    }
-    return true;
+    if (record) recordWayBack(code, fTrail);
   }
-  const std::string expansion = decodeCompound(token);
+  return keys.warnings.empty();
+}
+
+namespace {
+
+void expandInto(std::string token, Dad10::Keys& keys) {
+  Conversions::toUpper(token);
+  const int code = Dad10::decodeSingleToken(token);
+  if (code != 0) {
+    keys.codes.push_back(code);
+    return;
+  }
+  const std::string expansion = Dad10::decodeCompound(token);
   if (expansion.empty()) {
-    std::cerr << "WARNING: unknown command: <" << token << ">" << std::endl;
-    return false;
+    keys.warnings.push_back("WARNING: unknown command: <" + token + ">");
+    return;
   }
   std::istringstream words(expansion);
-  bool allKnown = true;
   std::string word;
-  while (words >> word) {
-    if (!pressKey(word, record)) allKnown = false;
+  while (words >> word) expandInto(word, keys);
+}
+
+}  // namespace
+
+Dad10::Keys Dad10::expand(std::string token) {
+  if (fgPmcKeyMap.empty()) initMap();
+  Keys keys;
+  expandInto(std::move(token), keys);
+  return keys;
+}
+
+void Dad10::recordWayBack(int code, std::list<std::string>& trail) {
+  if (code == KeyCode::MENU) trail.push_front("PREV");
+  if (code == KeyCode::ENTER) {
+    trail.push_front("ENTER");
+    trail.push_front("PREV");
   }
-  return allKnown;
+}
+
+std::list<std::string> Dad10::wayBack(const std::list<std::string>& trail) {
+  std::list<std::string> tokens = trail;
+  tokens.push_back("ENTER");
+  return tokens;
 }
 
 void Dad10::displayTrail() {
@@ -85,9 +106,9 @@ void Dad10::displayTrail() {
 }
 
 void Dad10::returnFromTrail() {
-  fTrail.push_back("ENTER");
+  const std::list<std::string> tokens = wayBack(fTrail);
   fPort->sleepMs(RETURN_PAUSE_MS);
-  pressSequence(fTrail.begin(), fTrail.end(), false, false);
+  pressSequence(tokens.begin(), tokens.end(), false, false);
   fTrail.clear();
 }
 

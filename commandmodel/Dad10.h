@@ -3,17 +3,24 @@
 // its menus, a key press engine that presses them through a key port, and
 // the channel and pedal procedures.
 //
-// A singleton reached through getInstance(); creating it creates the key
-// port (which may open the serial line). The instance owns its port and
+// The tool uses one instance, reached through getInstance(); creating it
+// creates the key port (which may open the serial line). Tests and the
+// build-time tools make their own on a port of their choosing. The instance owns its port and
 // lives until the process ends. While a sequence is pressed with the return
 // flag, the engine records the trail: the tokens that lead back through the
 // menus, newest first, which returnFromTrail() presses afterwards.
+//
+// Decoding a token into key codes and extending a trail are static and
+// pure (expand(), recordWayBack(), wayBack()), so that a sequence can be
+// followed key by key without an instance and without opening the line;
+// the engine presses exactly what they yield.
 #ifndef PMCKEYS_COMMANDMODEL_DAD10_H
 #define PMCKEYS_COMMANDMODEL_DAD10_H
 
 #include <list>
 #include <map>
 #include <string>
+#include <vector>
 
 class HardwarePort;
 
@@ -62,6 +69,19 @@ public:
     return allKnown;
   }
 
+  // What one token stands for: its key codes in pressing order, and one
+  // warning line for every token in it that names nothing.
+  struct Keys {
+    std::vector<int> codes;
+    std::vector<std::string> warnings;
+  };
+  static Keys expand(std::string token);
+  // Puts the way back from one key at the front of a trail: PREV for
+  // MENU/NEXT, PREV ENTER for ENTER, nothing for any other key.
+  static void recordWayBack(int code, std::list<std::string>& trail);
+  // The tokens the return presses: the trail, then a final ENTER.
+  static std::list<std::string> wayBack(const std::list<std::string>& trail);
+
   void displayTrail();
   void returnFromTrail();
   const std::list<std::string>& trail() const { return fTrail; }
@@ -73,7 +93,9 @@ public:
   static int decodeDad10Key(const std::string& name);
   static std::string decodeCompound(const std::string& name);
 
-  void initMap();
+  // Fills both maps; expand() does it on first use, so that decoding needs
+  // no instance.
+  static void initMap();
   void displayCommands();
 
   // Procedures. Each checks its number first; false (with one line on
@@ -89,6 +111,10 @@ public:
 private:
   Dad10();
 
+  // The pedal's setup and the fixed way back from it, for a valid pedal.
+  bool pressPedalSetup(int pedal);
+  bool pressPedalReturn(int pedal);
+
   static Dad10* fgInstance;
 
   bool fInitSucceeded;
@@ -98,7 +124,9 @@ private:
 };
 
 // Pedal numbers are checked the same way by every pedal operation, including
-// the free calibratePedal() of the command line.
+// the free calibratePedal() of the command line; where a request enters, an
+// invalid one is reported (one line on standard error, false returned).
 bool validPedal(int pedal);
+bool reportInvalidPedal(int pedal);
 
 #endif

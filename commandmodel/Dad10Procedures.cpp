@@ -7,16 +7,12 @@
 #include "commandmodel/Dad10.h"
 #include "frontend/Conversions.h"
 
-namespace {
+bool validPedal(int pedal) { return pedal >= 1 && pedal <= 2; }
 
 bool reportInvalidPedal(int pedal) {
   std::cerr << "Dad10::calibratePedal called with invalid pedal : <" << pedal << ">" << std::endl;
   return false;
 }
-
-}  // namespace
-
-bool validPedal(int pedal) { return (pedal >= 1 && pedal <= 2) || reportInvalidPedal(pedal); }
 
 bool Dad10::setDad10Channel(int channel) {
   if (channel < 1 || channel > 16) {
@@ -29,19 +25,21 @@ bool Dad10::setDad10Channel(int channel) {
   return pressSequence(tokens.begin(), tokens.end(), true, true);
 }
 
-bool Dad10::startCalibratePedal(int pedal) {
-  if (!validPedal(pedal)) return false;
+bool Dad10::pressPedalSetup(int pedal) {
   return pressKey("SETUPEXPRPEDL" + std::string(1, static_cast<char>('0' + pedal)) + "ENTER", false);
 }
 
+bool Dad10::pressPedalReturn(int pedal) { return pressKey("ENDCALIBRATEPEDAL" + Conversions::int2str(pedal), false); }
+
+bool Dad10::startCalibratePedal(int pedal) { return validPedal(pedal) ? pressPedalSetup(pedal) : reportInvalidPedal(pedal); }
+
 bool Dad10::returnFromCalibratePedal(int pedal) {
-  if (!validPedal(pedal)) return false;
-  return pressKey("ENDCALIBRATEPEDAL" + Conversions::int2str(pedal), false);
+  return validPedal(pedal) ? pressPedalReturn(pedal) : reportInvalidPedal(pedal);
 }
 
 bool Dad10::calibratePedal(int pedal) {
-  if (!validPedal(pedal)) return false;
-  bool done = startCalibratePedal(pedal);
+  if (!validPedal(pedal)) return reportInvalidPedal(pedal);
+  bool done = pressPedalSetup(pedal);
   for (const char* position : {" down, then", " up, then"}) {
     std::cout << "Place pedal " << pedal << position << std::endl;
     std::cout << "type \"ok\" followed by return key when done." << std::endl;
@@ -49,7 +47,7 @@ bool Dad10::calibratePedal(int pedal) {
     std::cin >> word;  // any word confirms; end of input does not wait
     done = pressKey("ENTER", false) && done;
   }
-  done = returnFromCalibratePedal(pedal) && done;
+  done = pressPedalReturn(pedal) && done;
   std::cout << "done." << std::endl;
   return done;
 }

@@ -1,10 +1,8 @@
 #include "commandmodel/MenuModel.h"
 
-namespace {
+#include "commandmodel/CommandTable.h"
 
-const int NEXT_KEY = 0xfb;  // also MENU
-const int PREV_KEY = 0xf5;
-const int ENTER_KEY = 0xf3;
+namespace {
 
 MenuItem plain(const char* name, const char* danger = nullptr) { return {name, nullptr, {}, false, danger}; }
 MenuItem withSteps(const char* name, std::vector<const char*> steps) {
@@ -102,12 +100,12 @@ MenuModel::Move MenuModel::press(int keyCode) {
   }
   Move move;
   if (fFrames.empty()) {
-    if (keyCode == NEXT_KEY) fFrames.push_back({&kTopLevel, 0});
-  } else if (keyCode == ENTER_KEY) {
+    if (keyCode == KeyCode::NEXT) fFrames.push_back({&kTopLevel, 0});
+  } else if (keyCode == KeyCode::ENTER) {
     move.performed = enter();
-  } else if (fStep == 0 && keyCode == NEXT_KEY) {
+  } else if (fStep == 0 && keyCode == KeyCode::NEXT) {
     step(1);
-  } else if (fStep == 0 && keyCode == PREV_KEY) {
+  } else if (fStep == 0 && keyCode == KeyCode::PREV) {
     step(-1);
   }
   move.place = place();
@@ -142,11 +140,11 @@ std::string MenuModel::enter() {
 }
 
 int MenuModel::keyTowardsHome() const {
-  if (fStep > 0) return ENTER_KEY;
+  if (fStep > 0) return KeyCode::ENTER;
   const Frame& frame = fFrames.back();
   const int toExit = static_cast<int>(frame.list->items.size()) - 1 - frame.index;
-  if (toExit == 0) return ENTER_KEY;
-  return toExit <= frame.index + 1 ? NEXT_KEY : PREV_KEY;  // PREV wraps from the first item to the exit
+  if (toExit == 0) return KeyCode::ENTER;
+  return toExit <= frame.index + 1 ? KeyCode::NEXT : KeyCode::PREV;  // PREV wraps from the first item to the exit
 }
 
 MenuModel::WayHome MenuModel::wayHome() const {
@@ -163,7 +161,7 @@ MenuModel::WayHome MenuModel::wayHome() const {
   }
   while (!model.inPerformanceMode()) {
     const int key = model.keyTowardsHome();
-    way.keys.emplace_back(key == ENTER_KEY ? "ENTER" : key == NEXT_KEY ? "NEXT" : "PREV");
+    way.keys.emplace_back(key == KeyCode::ENTER ? "ENTER" : key == KeyCode::NEXT ? "NEXT" : "PREV");
     model.press(key);
   }
   return way;

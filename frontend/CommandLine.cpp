@@ -9,13 +9,14 @@
 
 #include "arduinoSerialPort/SerialPortBusyException.h"
 #include "commandmodel/Dad10.h"
+#include "commandmodel/ReturnCheck.h"
 #include "frontend/App.h"
 #include "frontend/Console.h"
 #include "frontend/Conversions.h"
 #include "frontend/HelpScreens.h"
 #include "frontend/ScriptRunner.h"
 #include "ports/HardwarePortFactory.h"
-#include "ports/SerialPortList.h"
+#include "arduinoSerialPort/SerialPortList.h"
 
 namespace {
 
@@ -57,17 +58,24 @@ std::string foldedFirst(const App& app) {
 
 // R returns along the trail, RD also shows it; anything else is a key.
 int runKeySequence(const App& app) {
+  const std::vector<std::string> args = app.args();
+  const std::string first = foldedFirst(app);
+  const bool returnAlong = first == "R" || first == "RD";
+  const bool display = first == "RD";
+  const std::vector<std::string> tokens(returnAlong ? args.begin() + 1 : args.begin(), args.end());
+  if (returnAlong) {  // before the line is opened: a refused sequence presses nothing
+    const ReturnCheck::Result checked = ReturnCheck::check(MenuModel(), tokens);
+    if (checked.refusal) {
+      std::cerr << "pmckeys: " << *checked.refusal << std::endl;
+      return EXIT_NOT_DONE;
+    }
+  }
   Dad10* dad10 = Dad10::getInstance();
   if (!dad10->initSucceeded()) {
     std::cerr << "Error during initialization of WinIo." << std::endl;
     return EXIT_NOT_DONE;
   }
-  const std::vector<std::string> args = app.args();
-  const std::string first = foldedFirst(app);
-  const bool returnAlong = first == "R" || first == "RD";
-  const bool display = first == "RD";
-  auto from = returnAlong ? args.begin() + 1 : args.begin();
-  return dad10->pressSequence(from, args.end(), display, returnAlong) ? EXIT_DONE : EXIT_NOT_DONE;
+  return dad10->pressSequence(tokens.begin(), tokens.end(), display, returnAlong) ? EXIT_DONE : EXIT_NOT_DONE;
 }
 
 int runCable(const App&) {
@@ -230,7 +238,9 @@ std::vector<std::string> commandOptions() {
   return options;
 }
 
-bool calibratePedal(int pedal) { return validPedal(pedal) && Dad10::getInstance()->calibratePedal(pedal); }
+bool calibratePedal(int pedal) {
+  return validPedal(pedal) ? Dad10::getInstance()->calibratePedal(pedal) : reportInvalidPedal(pedal);
+}
 
 int runCommandLine(int argc, char** argv) {
   try {

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <string.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <stdexcept>
@@ -23,6 +24,12 @@ PseudoTerminal::PseudoTerminal() {
   fSlavePath = name;
   fSlaveHold = open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
   if (fSlaveHold == -1) fail("open slave");
+  // Raw from the start, as a board's line is: in the default echo mode the
+  // line would send each reply back to the board.
+  struct termios settings;
+  if (tcgetattr(fSlaveHold, &settings) != 0) fail("tcgetattr");
+  cfmakeraw(&settings);
+  if (tcsetattr(fSlaveHold, TCSANOW, &settings) != 0) fail("tcsetattr");
   fcntl(fMaster, F_SETFL, fcntl(fMaster, F_GETFL) | O_NONBLOCK);
   // A client started from here must not hold the board's end open too, or
   // hangUp() would not reach it.

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "arduinoSerialPort/ArduinoSerialPort.h"
-#include "ports/FakeHardwarePort.h"
+#include "commandmodel/CommandTable.h"
 #include "simulator/PseudoTerminal.h"
 
 namespace {
@@ -22,11 +22,6 @@ void writeAll(int fd, const std::string& text) {
       return;  // the line is gone; so is whoever would read the reply
     }
   }
-}
-
-std::string hexByte(unsigned char c) {
-  const char* digits = "0123456789abcdef";
-  return std::string("0x") + digits[c >> 4] + digits[c & 15];
 }
 
 }  // namespace
@@ -57,18 +52,18 @@ bool SimulatedBoard::serveOne(int timeoutMs, Reception& reception) {
   reception.character = c;
   reception.keyCode = keyCodeOf(c);
   if (reception.keyCode != 0) {
-    reception.keyName = FakeHardwarePort::displayName(reception.keyCode);
+    reception.keyName = keyDisplayName(reception.keyCode);
     usleep(HOLD_MS * 1000);
     reception.move = fModel.press(reception.keyCode);
     usleep(RELEASE_MS * 1000);
+    reply();
   } else {
     reception.move.place = fModel.place();
   }
-  reply(reception);
   return true;
 }
 
-void SimulatedBoard::reply(const Reception& reception) {
+void SimulatedBoard::reply() {
   const bool faulty = fFault != Fault::None && fServed >= fFaultAfter;
   ++fServed;
   if (faulty && fFault == Fault::Silent) return;
@@ -80,10 +75,5 @@ void SimulatedBoard::reply(const Reception& reception) {
     writeAll(fLine.master(), std::string(300, 'x'));
     return;
   }
-  const std::string character(1, static_cast<char>(reception.character));
-  if (reception.keyCode == 0) {
-    writeAll(fLine.master(), "ERR unknown character " + hexByte(reception.character) + "\n");
-  } else {
-    writeAll(fLine.master(), "OK " + character + "\n");
-  }
+  writeAll(fLine.master(), REPLY);
 }

@@ -1,7 +1,8 @@
 // SimulatedBoard: the board's side of the serial protocol, played on the
-// master end of a pseudo-terminal. For each character it receives it holds
-// the key, releases it and answers one line ending in '\n', as the board's
-// firmware does, and feeds the key into a MenuModel.
+// master end of a pseudo-terminal. For each key character it receives it
+// holds the key, releases it and answers REPLY, as the board's firmware
+// does, and feeds the key into a MenuModel. Any other byte is ignored without
+// an answer.
 //
 // For tests of the tool's error handling it can also misbehave: stay
 // silent, answer a line too long for the tool, or hang up the line.
@@ -18,6 +19,9 @@ class SimulatedBoard {
 public:
   static const int HOLD_MS = 15;     // how long a key is held down
   static const int RELEASE_MS = 15;  // pause after releasing it, before the reply
+
+  // Holds no key character, so a line that echoes it back presses nothing.
+  static constexpr const char* REPLY = "ok\n";
 
   enum class Fault { None, Silent, Overlong, HangUp };
 
@@ -40,7 +44,7 @@ public:
   static int keyCodeOf(unsigned char character);
 
 private:
-  void reply(const Reception& reception);
+  void reply();
 
   PseudoTerminal& fLine;
   Fault fFault;

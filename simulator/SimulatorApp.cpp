@@ -6,10 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,8 @@ const char* const kUsage =
     "  with a command: run it with PMCKEYS_DEVICE set to a simulated board and trace every key;\n"
     "  without one: serve the simulated board until interrupted (Ctrl-C).\n";
 
+const int MAX_FAULT_AFTER = 1000000;
+
 struct Options {
   std::string traceFile;
   SimulatedBoard::Fault fault = SimulatedBoard::Fault::None;
@@ -32,13 +36,30 @@ struct Options {
   std::vector<std::string> command;
 };
 
-volatile sig_atomic_t gStop = 0;
+// The last SIGINT or SIGTERM not yet acted on, or 0.
+volatile sig_atomic_t gSignal = 0;
 
-void onSignal(int) { gStop = 1; }
+void onSignal(int signal) { gSignal = signal; }
 
 int usageError(const std::string& message) {
   std::cerr << "pmckeys-sim: " << message << std::endl << kUsage;
   return 2;
+}
+
+// where: "standard output" or the trace file; error: errno of the failed write.
+int writeFailure(const std::string& where, int error) {
+  std::cerr << "pmckeys-sim: cannot write to " << where << ": " << strerror(error != 0 ? error : EIO) << std::endl;
+  return 1;
+}
+
+// A whole decimal number from 0 to MAX_FAULT_AFTER, and nothing else; -1 when not.
+int parseCount(const std::string& text) {
+  int value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9' || value > MAX_FAULT_AFTER) return -1;
+    value = value * 10 + (c - '0');
+  }
+  return text.empty() || value > MAX_FAULT_AFTER ? -1 : value;
 }
 
 // Fills options; returns -1 when they are good, else the exit status.
@@ -50,12 +71,17 @@ int parse(int argc, char** argv, Options& options) {
       options.command.assign(argv + i + 1, argv + argc);
       return options.command.empty() ? usageError("no command after --") : -1;
     } else if (arg == "-h" || arg == "--help") {
-      std::cout << kUsage;
-      return 0;
+      errno = 0;
+      std::cout << kUsage << std::flush;
+      return std::cout ? 0 : writeFailure("standard output", errno);
     } else if (arg == "--trace" && hasValue) {
       options.traceFile = argv[++i];
     } else if (arg == "--fault-after" && hasValue) {
-      options.faultAfter = Conversions::str2int(argv[++i]);
+      options.faultAfter = parseCount(argv[++i]);
+      if (options.faultAfter < 0) {
+        return usageError("--fault-after takes a whole number from 0 to " + std::to_string(MAX_FAULT_AFTER) +
+                          ", not <" + argv[i] + ">");
+      }
     } else if (arg == "--fault" && hasValue) {
       const std::string fault = argv[++i];
       if (fault == "silent") options.fault = SimulatedBoard::Fault::Silent;
@@ -71,7 +97,9 @@ int parse(int argc, char** argv, Options& options) {
 
 pid_t startCommand(const std::vector<std::string>& command, const std::string& device) {
   const pid_t pid = fork();
+  if (pid == -1) throw std::runtime_error("cannot start <" + command[0] + ">: " + strerror(errno));
   if (pid != 0) return pid;
+  signal(SIGPIPE, SIG_DFL);  // ignored here only
   setenv("PMCKEYS_DEVICE", device.c_str(), 1);
   std::vector<char*> argv;
   argv.reserve(command.size() + 1);
@@ -92,7 +120,8 @@ bool expectsReturn(const std::vector<std::string>& command) {
 
 int exitStatusOf(int wstatus) { return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus); }
 
-int serve(const Options& options, std::ostream& out) {
+// where: what out writes to, for the message when a write fails.
+int serve(const Options& options, std::ostream& out, const std::string& where) {
   PseudoTerminal line;
   SimulatedBoard board(line, options.fault, options.faultAfter);
   TraceWriter trace(out, !options.command.empty() && expectsReturn(options.command));
@@ -108,25 +137,27 @@ int serve(const Options& options, std::ostream& out) {
   }
   int status = -1;
   SimulatedBoard::Reception reception;
-  while (!gStop) {
-    if (board.serveOne(20, reception)) {
-      trace.received(elapsed(), reception, board.model());
-      continue;
-    }
+  while (status < 0) {
+    if (board.serveOne(20, reception)) trace.received(elapsed(), reception, board.model());
+    const int caught = gSignal;
+    gSignal = 0;
+    if (caught != 0 && child == -1) status = 128 + caught;
+    // Passed on, the command ends (or not) as it would without us in between.
+    if (caught != 0 && child != -1) kill(child, caught);
     int wstatus = 0;
-    if (child > 0 && waitpid(child, &wstatus, WNOHANG) == child) {
+    if (child != -1 && waitpid(child, &wstatus, WNOHANG) == child) {
       status = exitStatusOf(wstatus);
       while (board.serveOne(0, reception)) trace.received(elapsed(), reception, board.model());
-      break;
     }
   }
-  trace.summary(board.model(), status);
-  return status < 0 ? 0 : status;
+  trace.summary(board.model(), child == -1 ? -1 : status);
+  return trace.error() != 0 ? writeFailure(where, trace.error()) : status;
 }
 
 }  // namespace
 
 int runSimulator(int argc, char** argv) {
+  signal(SIGPIPE, SIG_IGN);  // a write to a closed pipe is a failed write like any other
   Options options;
   const int bad = parse(argc, argv, options);
   if (bad >= 0) return bad;
@@ -136,10 +167,10 @@ int runSimulator(int argc, char** argv) {
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
   try {
-    if (options.traceFile.empty()) return serve(options, std::cout);
+    if (options.traceFile.empty()) return serve(options, std::cout, "standard output");
     std::ofstream file(options.traceFile);
     if (!file) return usageError("cannot write the trace file <" + options.traceFile + ">");
-    return serve(options, file);
+    return serve(options, file, "the trace file <" + options.traceFile + ">");
   } catch (const std::exception& e) {
     std::cerr << "pmckeys-sim: " << e.what() << std::endl;
     return 1;

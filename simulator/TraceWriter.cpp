@@ -1,5 +1,7 @@
 #include "simulator/TraceWriter.h"
 
+#include <errno.h>
+
 #include <cstdio>
 
 namespace {
@@ -24,7 +26,11 @@ std::string padded(const std::string& text, std::size_t width) {
 
 TraceWriter::TraceWriter(std::ostream& out, bool expectReturn) : fOut(out), fExpectReturn(expectReturn) {}
 
-void TraceWriter::line(const std::string& text) { fOut << text << std::endl; }
+void TraceWriter::line(const std::string& text) {
+  errno = 0;
+  fOut << text << std::endl;
+  if (!fOut && fError == 0) fError = errno != 0 ? errno : EIO;
+}
 
 void TraceWriter::received(double seconds, const SimulatedBoard::Reception& reception, const MenuModel& model) {
   noteReturn(seconds);
@@ -33,7 +39,7 @@ void TraceWriter::received(double seconds, const SimulatedBoard::Reception& rece
   fBytes += (fBytes.empty() ? "" : " ") + hex(reception.character);
   const std::string time = format("%8.3f s  ", seconds);
   if (reception.keyCode == 0) {
-    line(time + "0x" + hex(reception.character) + "  unknown character: no key pressed, error line answered");
+    line(time + "0x" + hex(reception.character) + "  not a key: nothing pressed, no answer");
     return;
   }
   line(time + "'" + std::string(1, static_cast<char>(reception.character)) + "'   " +
@@ -55,7 +61,10 @@ void TraceWriter::noteReturn(double seconds) {
 
 void TraceWriter::warnAbout(const SimulatedBoard::Reception& reception, const MenuModel& model) {
   const MenuModel::Move& move = reception.move;
-  if (!move.performed.empty()) line("         !!! CARRIED OUT on a real device: " + move.performed);
+  if (!move.performed.empty()) {
+    line("         !!! CARRIED OUT on a real device: " + move.performed);
+    fCarriedOut.push_back(move.performed);
+  }
   if (move.place != fLastPlace && !model.onStep() && !model.danger().empty()) {
     line("         !! " + move.place + ": " + model.danger() + " (ENTER starts it)");
   }
@@ -68,11 +77,13 @@ void TraceWriter::warnAbout(const SimulatedBoard::Reception& reception, const Me
 
 void TraceWriter::summary(const MenuModel& model, int status) {
   line("");  // the command's own output may end without a line end
-  line("summary: " + std::to_string(fKeys) + " keys received:" + (fBytes.empty() ? "" : " " + fBytes));
+  line("summary: " + std::to_string(fKeys) + (fKeys == 1 ? " key" : " keys") + " received:" +
+       (fBytes.empty() ? "" : " " + fBytes));
   if (model.inPerformanceMode()) {
     line("summary: the device ended in performance mode");
   } else {
     line("summary: the device was left in " + model.place() + ", not in performance mode");
   }
+  for (const std::string& operation : fCarriedOut) line("summary: carried out on a real device: " + operation);
   if (status >= 0) line("summary: the command exited with status " + std::to_string(status));
 }

@@ -1,11 +1,14 @@
 // TraceWriter: the simulator's account of a run, one line per character the
 // board received (time, character, key, where the device went), warnings
 // where a real device would have changed or lost data, and a summary.
+// A write that fails does not stop the run: the stream stays failed and
+// error() tells why, for the end.
 #ifndef PMCKEYS_SIMULATOR_TRACEWRITER_H
 #define PMCKEYS_SIMULATOR_TRACEWRITER_H
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "simulator/SimulatedBoard.h"
 
@@ -22,12 +25,15 @@ public:
   void line(const std::string& text);
   // The closing lines; status < 0 when there was no command.
   void summary(const MenuModel& model, int status);
+  // The errno of the first write that failed, or 0.
+  int error() const { return fError; }
 
 private:
   void noteReturn(double seconds);
   void warnAbout(const SimulatedBoard::Reception& reception, const MenuModel& model);
 
   std::ostream& fOut;
+  int fError = 0;
   bool fExpectReturn;
   bool fReturning = false;
   bool fReturnWarned = false;
@@ -35,6 +41,7 @@ private:
   int fKeys = 0;
   std::string fBytes;
   std::string fLastPlace = MenuModel::PERFORMANCE_MODE;
+  std::vector<std::string> fCarriedOut;  // the operations, in order
 };
 
 #endif

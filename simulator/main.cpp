@@ -1,3 +1,7 @@
+#include "frontend/StandardStreams.h"
 #include "simulator/SimulatorApp.h"
 
-int main(int argc, char** argv) { return runSimulator(argc, argv); }
+int main(int argc, char** argv) {
+  ensureStandardStreams();
+  return runSimulator(argc, argv);
+}

@@ -63,6 +63,7 @@ TEST(CommandLine, ProceduresAndKeySequencesWithoutABoard) {
   const Case cases[] = {
       {{"menu"}, "", winIo, 1},
       {{"r", "editbank", "enter"}, "", winIo, 1},
+      {{"r", "mididatadumpcomplete", "endmididatadumpcomplete"}, "", winIo, 1},  // the user's own dump
       {{"menu", "cable"}, "", winIo, 1},
       {{"cables"}, "", winIo, 1},
       {{"pmcchannel", "3"}, std::string("PMCCHANNEL 3\n") + kChannelTrail, kNoBoard, 1},
@@ -78,6 +79,26 @@ TEST(CommandLine, ProceduresAndKeySequencesWithoutABoard) {
                                              "Dad10::calibratePedal called with invalid pedal : <0>\n", 1},
       {{"startcalibratepedal", "2"}, "", kNoBoard, 1},
       {{"calibratepedal", "1"}, kPrompts, kNoBoard, 1},
+  };
+  for (const Case& c : cases) check(c, pmckeys(c.args));
+}
+
+TEST(CommandLine, AReturnThatWouldCarryOutAnOperationIsRefusedBeforeTheLineIsOpened) {
+  const auto refused = [](const std::string& what, const char* place) {
+    return "pmckeys: refused: the way back along the trail would confirm " + what + " at " + place +
+           "; press the keys without r and leave the menus by hand\n";
+  };
+  const std::string reset = "factory reset: erases every patch, bank and set";
+  const std::string dump = "sends the whole memory as a MIDI dump, which overwrites a receiving device";
+  const std::string patchDump = "sends patches as a MIDI dump, which overwrites a receiving device";
+  const Case cases[] = {
+      {{"r", "factorypresets", "enter"}, "", refused(reset, "PRESSENTERRESET"), 1},
+      {{"r", "mididatadump", "enter"}, "", refused(dump, "MIDIPRESSENTERDUMP"), 1},
+      {{"rd", "srcpatch1"}, "", refused(patchDump, "DSTPATCH1"), 1},
+      {{"r", "expndrnstat", "enter"}, "", refused("rewrites patches (expands running status)", "EXPNDPATCH"), 1},
+      {{"R", "shrnkpatch"}, "", refused("rewrites patches (shrinks running status)", "SHRNKPATCH"), 1},
+      {{"r", "memory", "enter"}, "", refused(reset, "PRESSENTERRESET"), 1},
+      {{"r", "foo", "dad10channel", "enter"}, "", refused(patchDump, "DSTPATCH1"), 1},
   };
   for (const Case& c : cases) check(c, pmckeys(c.args));
 }

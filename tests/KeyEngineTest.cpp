@@ -1,5 +1,6 @@
 #include <list>
 
+#include "commandmodel/CommandTable.h"
 #include "ports/HardwarePortFactory.h"
 #include "tests/support/Dad10Fixture.h"
 
@@ -8,7 +9,7 @@ namespace {
 using KeyEngine = Dad10Fixture;
 using Keys = std::vector<int>;
 
-const int MENU = 0xfb, ENTER = 0xf3, PREV = 0xf5;
+const int MENU = KeyCode::MENU, ENTER = KeyCode::ENTER, PREV = KeyCode::PREV;
 
 TEST_F(KeyEngine, EachTokenIsOneEightCallPressOfItsCode) {
   const std::pair<const char*, int> cases[] = {

@@ -1,12 +1,16 @@
 // The compound command table checked against the menu model: every name
 // that stands for a place leads there from performance mode, the fixed ways
 // back end in performance mode, and so does the recorded trail from every
-// place reached by menu moves alone.
-#include <algorithm>
+// place reached by menu moves alone. Every "r NAME" and "r NAME enter" is
+// either refused by the return check or presses what it always pressed.
+#include <iterator>
 #include <set>
+#include <sstream>
 
 #include "commandmodel/CommandTable.h"
+#include "commandmodel/ReturnCheck.h"
 #include "tests/support/Dad10Fixture.h"
+#include "tests/support/Process.h"
 
 namespace {
 
@@ -83,10 +87,41 @@ TEST_F(MenuTable, TrailReturnsFromEveryListAndItem) {
   EXPECT_EQ(checked, 53);  // 72 less 3 ways back and 16 steps
 }
 
-TEST_F(MenuTable, TrailFromInsideAnOperationConfirmsIt) {
-  // The README's warning: PREV ENTER on a confirmation step is a confirmation.
-  capture([&] { press({"expndpatch"}, false, true); });
-  EXPECT_EQ(port->performed(), std::vector<std::string>{"rewrites patches (expands running status)"});
+TEST_F(MenuTable, EveryReturnPressesWhatItPressedBeforeOrIsRefused) {
+  // For "r NAME" and "r NAME enter": the keys in hex, "|" at the return's pause, or "refused".
+  std::istringstream expected(readTestFile("returns.txt"));
+  for (const char* suffix : {"", " enter"}) {
+    for (std::size_t i = 0; i < kCompoundCommandCount; ++i) {
+      std::istringstream words(std::string(kCompoundCommands[i].name) + suffix);
+      const std::vector<std::string> tokens{std::istream_iterator<std::string>(words), {}};
+      const ReturnCheck::Result checked = ReturnCheck::check(MenuModel(), tokens);
+      std::ostringstream actual;
+      actual << "r " << kCompoundCommands[i].name << suffix << ":" << std::hex;
+      port->clear();
+      if (checked.refusal) {
+        actual << " refused";
+      } else {
+        press(tokens, false, true);
+      }
+      for (const std::string& call : port->calls()) {
+        if (call == "sleep 500") actual << " |";
+        if (call.compare(0, 5, "send ") == 0 && call != "send 255") actual << " " << std::stoi(call.substr(5));
+      }
+      std::string line;
+      std::getline(expected, line);
+      EXPECT_EQ(actual.str(), line);
+      EXPECT_EQ(checked.model.place(), port->model().place()) << line;
+    }
+  }
+}
+
+TEST_F(MenuTable, TheCheckGoesOnFromWhereTheDeviceIs) {
+  MenuModel start;
+  for (int code : Dad10::expand("pressenterreset").codes) start.press(code);
+  EXPECT_FALSE(ReturnCheck::check(MenuModel(), {}).refusal);
+  const ReturnCheck::Result fromThere = ReturnCheck::check(start, {});  // the return's ENTER confirms the reset
+  EXPECT_TRUE(fromThere.refusal);
+  EXPECT_EQ(fromThere.model.place(), "PRESSENTERRESET");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <sstream>
 
+#include "commandmodel/CommandTable.h"
 #include "frontend/CommandLine.h"
 #include "tests/support/Dad10Fixture.h"
 
@@ -8,7 +9,7 @@ namespace {
 using Procedures = Dad10Fixture;
 using Keys = std::vector<int>;
 
-const int MENU = 0xfb, ENTER = 0xf3, PREV = 0xf5;
+const int MENU = KeyCode::MENU, ENTER = KeyCode::ENTER, PREV = KeyCode::PREV;
 const Keys kToChannel{MENU, MENU, MENU, MENU, ENTER, ENTER, MENU, MENU};
 const char* const kChannelTrail = "PREV PREV PREV ENTER PREV ENTER PREV PREV PREV PREV  ENTER";
 

@@ -1,8 +1,11 @@
-// The simulated board on its own: one reply line per character, and the
-// device model fed with every key.
+// The simulated board on its own: one reply line per key character, and the
+// device model fed with every key; and pmckeys-sim when it cannot start its
+// command.
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <string.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -10,6 +13,7 @@
 #include "arduinoSerialPort/serialport.h"
 #include "simulator/PseudoTerminal.h"
 #include "simulator/SimulatedBoard.h"
+#include "simulator/SimulatorApp.h"
 
 namespace {
 
@@ -30,21 +34,34 @@ std::string replyTo(PseudoTerminal& pty, SimulatedBoard& board, char c, Simulate
   return reply;
 }
 
-TEST(SimulatedBoard, AnswersEachCharacterWithOneLine) {
+TEST(SimulatedBoard, AnswersEachKeyAndNothingElse) {
   PseudoTerminal pty;
   SimulatedBoard board(pty);
   SimulatedBoard::Reception reception;
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(replyTo(pty, board, 'M', reception), "OK M\n");
+  EXPECT_EQ(replyTo(pty, board, 'M', reception), "ok\n");
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(30));  // held, then released
   EXPECT_EQ(reception.keyCode, 0xfb);
   EXPECT_EQ(reception.keyName, "MENU/NEXT");
   EXPECT_EQ(reception.move.place, "EDITPATCH");
 
-  EXPECT_EQ(replyTo(pty, board, 'A', reception), "ERR unknown character 0x41\n");
+  EXPECT_EQ(replyTo(pty, board, 'A', reception), "");  // no answer
   EXPECT_EQ(reception.keyCode, 0);
   EXPECT_EQ(board.model().place(), "EDITPATCH");  // nothing pressed
   EXPECT_FALSE(board.serveOne(20, reception));
+}
+
+// Without a process to spare the command cannot start: an error, not a board served for nobody.
+TEST(SimulatorApp, ACommandThatCannotBeStartedIsAnError) {
+  const auto withoutProcesses = [] {
+    alarm(10);  // a simulator that serves on regardless is stopped here
+    const struct rlimit none = {0, 0};  // binds everyone but root
+    if ((getuid() == 0 && setuid(65534) != 0) || setrlimit(RLIMIT_NPROC, &none) != 0) _exit(99);
+    const char* argv[] = {"pmckeys-sim", "--trace", "/dev/null", "--", "true", nullptr};
+    _exit(runSimulator(5, const_cast<char**>(argv)));
+  };
+  EXPECT_EXIT(withoutProcesses(), testing::ExitedWithCode(1),
+              std::string("^pmckeys-sim: cannot start <true>: ") + strerror(EAGAIN) + "\n$");
 }
 
 }  // namespace

@@ -17,7 +17,6 @@
 #include "commandmodel/CommandTable.h"
 #include "commandmodel/Dad10.h"
 #include "frontend/CommandLine.h"
-#include "ports/FakeHardwarePort.h"
 #include "ports/HardwarePort.h"
 
 namespace {
@@ -27,7 +26,7 @@ class NamingPort : public HardwarePort {
 public:
   bool initSucceeded() const override { return true; }
   void send(int keyCode) override {
-    if (keyCode != Dad10::RELEASE_KEY) keys += (keys.empty() ? "" : " ") + FakeHardwarePort::displayName(keyCode);
+    if (keyCode != Dad10::RELEASE_KEY) keys += (keys.empty() ? "" : " ") + keyDisplayName(keyCode);
   }
   void sleepMs(int) const override {}
   std::string keys;

@@ -3,7 +3,10 @@
 // Arduino Uno or Nano (ATmega328P, 16 MHz). pmckeys sends one character per
 // key press at 9600 baud, 8N1; the board drives the key's code on the four
 // signal lines of the PMC 10's keypad connector, holds it, releases it and
-// answers one line ending in '\n'.
+// answers "ok" and a line feed. Any other byte (CR and LF included) is
+// ignored without an answer, and the answer holds no key character: a line
+// left in a terminal's echo mode sends the answer back, and that must press
+// nothing.
 //
 // The key lines are the low four bits of PORTB, Uno digital pins 8 to 11:
 //   pin 8  (PB0) -> DIN pin A, bit 0 of the key code
@@ -61,15 +64,7 @@ void loop() {
   if (Serial.available() == 0) return;
   const int character = Serial.read();
   const uint8_t code = keyCodeOf(character);
-  if (code == 0) {
-    Serial.print("ERR unknown character 0x");
-    if (character < 0x10) Serial.print('0');
-    Serial.print(character, HEX);
-    Serial.print('\n');  // a line feed alone: the host reads up to '\n'
-    return;
-  }
+  if (code == 0) return;
   pressKey(code);
-  Serial.print("OK ");
-  Serial.print(static_cast<char>(character));
-  Serial.print('\n');
+  Serial.print("ok\n");  // a line feed alone: the host reads up to '\n'
 }

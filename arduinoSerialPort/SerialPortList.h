@@ -3,8 +3,8 @@
 //
 // The name patterns are the platform's (serial devices are named one way on
 // Linux and another on macOS); the platform file is chosen by the build.
-#ifndef PMCKEYS_PORTS_SERIALPORTLIST_H
-#define PMCKEYS_PORTS_SERIALPORTLIST_H
+#ifndef PMCKEYS_ARDUINOSERIALPORT_SERIALPORTLIST_H
+#define PMCKEYS_ARDUINOSERIALPORT_SERIALPORTLIST_H
 
 #include <string>
 #include <vector>

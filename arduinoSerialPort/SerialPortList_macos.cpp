@@ -1,6 +1,6 @@
 // macOS: the call-out (cu.) devices; the tty. ones wait for carrier detect.
 // The names already carry the USB location, so there is no separate stable name.
-#include "ports/SerialPortList.h"
+#include "arduinoSerialPort/SerialPortList.h"
 
 std::vector<std::string> SerialPortList::stableNamePatterns() { return {}; }
 

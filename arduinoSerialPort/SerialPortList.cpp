@@ -1,4 +1,4 @@
-#include "ports/SerialPortList.h"
+#include "arduinoSerialPort/SerialPortList.h"
 
 #include <glob.h>
 #include <limits.h>
