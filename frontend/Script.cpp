@@ -1,5 +1,6 @@
 #include "frontend/Script.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -19,7 +20,9 @@ std::vector<Script::Line> Script::parse(std::istream& in) {
   for (std::string text; std::getline(in, text);) {
     ++number;
     std::vector<std::string> words = split(text);
-    if (!words.empty() && words.front()[0] != '#') lines.push_back({number, std::move(words)});
+    words.erase(std::find_if(words.begin(), words.end(), [](const std::string& word) { return word[0] == '#'; }),
+                words.end());
+    if (!words.empty()) lines.push_back({number, std::move(words)});
   }
   return lines;
 }

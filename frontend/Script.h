@@ -1,8 +1,8 @@
 // Script: the commands of a script, one per line, each in a form of the
 // command line: the line's words, split at white space (no quoting: no word
-// of pmckeys contains a blank). Empty lines and lines whose first word
-// starts with # are left out; every command keeps its line number for the
-// messages about it.
+// of pmckeys contains a blank). A word starting with # begins a comment that
+// runs to the end of the line; lines with no command are left out. Every
+// command keeps its line number for the messages about it.
 #ifndef PMCKEYS_FRONTEND_SCRIPT_H
 #define PMCKEYS_FRONTEND_SCRIPT_H
 

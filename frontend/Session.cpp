@@ -58,6 +58,30 @@ private:
   std::streambuf* fSaved;
 };
 
+// Ends a command's output with a line end when it has none of its own (the
+// trail a command shows), so that the next command's output starts a line.
+class LineEnds : public std::streambuf {
+public:
+  LineEnds() : fBehind(std::cout.rdbuf(this)) {}
+  ~LineEnds() override {
+    if (fLast != '\n' && fLast != 0) fBehind->sputc('\n');
+    std::cout.rdbuf(fBehind);
+  }
+  LineEnds(const LineEnds&) = delete;
+  LineEnds& operator=(const LineEnds&) = delete;
+
+protected:
+  int overflow(int c) override {
+    if (c != traits_type::eof()) fLast = static_cast<char>(c);
+    return fBehind->sputc(static_cast<char>(c));
+  }
+  int sync() override { return fBehind->pubsync(); }
+
+private:
+  std::streambuf* fBehind;
+  char fLast = 0;
+};
+
 }  // namespace
 
 Session::Session() {
@@ -88,6 +112,7 @@ int Session::dispatch(const std::vector<std::string>& words, const MenuModel& wh
 }
 
 int Session::run(const std::vector<std::string>& words, const Plan& plan, const std::string& where) {
+  LineEnds lineEnds;
   try {
     if (plan.keys > 0 && !open()) {
       std::cerr << "pmckeys: " << where << "Error during initialization of WinIo." << std::endl;

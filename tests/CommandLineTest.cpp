@@ -103,6 +103,11 @@ TEST(CommandLine, AReturnThatWouldCarryOutAnOperationIsRefusedBeforeTheLineIsOpe
   for (const Case& c : cases) check(c, pmckeys(c.args));
 }
 
+TEST(CommandLine, AScriptWithoutABoardStopsAtItsFirstKey) {
+  const std::string err = std::string(kNoBoard) + "pmckeys: -:4: Error during initialization of WinIo.\n";
+  check({{"--script", "-"}, readTestFile("cable.txt"), err, 1}, pmckeys({"--script", "-"}, "# a\n\ncable\nmenu\ncable"));
+}
+
 TEST(CommandLine, CalibrationReadsTwoWordsFromStandardInput) {
   check({{"calibratepedal", "1"}, kPrompts, kNoBoard, 1}, pmckeys({"calibratepedal", "1"}, "ok\nok\n"));
   check({{"calibratepedal", "1"}, kPrompts, kNoBoard, 1}, pmckeys({"calibratepedal", "1"}, "x y"));
@@ -117,6 +122,10 @@ TEST(CommandLine, OptionsNeverOpenTheSerialLine) {
       {{"--version"}, "pmckeys " PMCKEYS_VERSION "\n", "", 0},
       {{"--version", "extra"}, "", "pmckeys: unexpected argument <extra>\n", 2},
       {{"--list-ports", "/dev", "extra"}, "", "pmckeys: unexpected argument <extra>\n", 2},
+      {{"--script"}, "", "pmckeys: --script needs a FILE (- for standard input)\n", 2},
+      {{"--script", "/nonexistent"}, "", "pmckeys: cannot read the script </nonexistent>: No such file or directory\n", 1},
+      {{"--console"}, "", "pmckeys: --console needs a terminal on standard input; to run commands from a file or a "
+                          "pipe use pmckeys --script FILE (- for standard input)\n", 2},
   };
   for (const Case& c : cases) check(c, pmckeys(c.args));
 }

@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <sstream>
 
-namespace {
-
 void parseTrace(SimRun& run) {
   std::istringstream in(run.trace);
   for (std::string line; std::getline(in, line);) {
@@ -24,8 +22,6 @@ void parseTrace(SimRun& run) {
     }
   }
 }
-
-}  // namespace
 
 SimRun runUnderSim(const std::vector<std::string>& pmckeysArgs, const std::vector<std::string>& simOptions,
                    const char* input) {

@@ -18,6 +18,9 @@ struct SimRun {
   std::vector<std::string> warnings;  // trace lines with "!!" or "WARNING"
 };
 
+// Fills the other fields from run.trace.
+void parseTrace(SimRun& run);
+
 // simOptions: options of pmckeys-sim before "--" (such as a fault).
 SimRun runUnderSim(const std::vector<std::string>& pmckeysArgs, const std::vector<std::string>& simOptions = {},
                    const char* input = nullptr);
