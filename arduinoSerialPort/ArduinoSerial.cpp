@@ -1,5 +1,7 @@
 #include "arduinoSerialPort/ArduinoSerial.h"
 
+#include <unistd.h>
+
 #include <string>
 
 #include "arduinoSerialPort/ArduinoSerialException.h"
@@ -11,12 +13,17 @@ ArduinoSerial::ArduinoSerial(const std::string& port, int baudrate) : fBaudrate(
 }
 
 void ArduinoSerial::init() {
+  if (fFd >= 0) close(fFd);
   fFd = serialport_init(fPort.c_str(), fBaudrate);
   if (fFd == SERIALPORT_BUSY) {
     fFd = -1;
     throw SerialPortBusyException(fPort);
   }
   if (fFd == -1) throw ArduinoSerialException("serial port init failed");
+}
+
+void ArduinoSerial::discardInput() {
+  if (serialport_discard_input(fFd) == -1) throw ArduinoSerialException("discardInput");
 }
 
 void ArduinoSerial::writeString(const std::string& text) {

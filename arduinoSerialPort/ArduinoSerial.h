@@ -1,8 +1,9 @@
 // ArduinoSerial: one serial line, by device path and baud rate. Turns every
 // failure of the serial driver functions into an ArduinoSerialException.
 //
-// The descriptor is never closed: it stays open until the process ends,
-// also when init() opens the device again.
+// The descriptor stays open until the process ends or init() opens the
+// device again; init() closes it first, so that a line opened again does
+// not trip over the lock its own first descriptor holds.
 #ifndef PMCKEYS_ARDUINOSERIALPORT_ARDUINOSERIAL_H
 #define PMCKEYS_ARDUINOSERIALPORT_ARDUINOSERIAL_H
 
@@ -22,6 +23,7 @@ public:
   void setBaudrate(int baudrate) { fBaudrate = baudrate; }
 
   void init();
+  void discardInput();
   void writeString(const std::string& text);
   void writeByte(unsigned char byte);
   // The text read, delimiter included.

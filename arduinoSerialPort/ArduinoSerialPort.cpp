@@ -59,11 +59,9 @@ ArduinoSerialPort::ArduinoSerialPort(const std::string& port, int baudrate) {
   (void)dummyVar;
   try {
     fSerial = new ArduinoSerial(port, baudrate);
-    pause(STARTUP_PAUSE_MS);  // the board resets when the line opens
-    fInitSucceeded = true;
+    startBoard();
   } catch (const ArduinoSerialException&) {
-    fSerial = nullptr;  // the driver has said why on standard error
-    fInitSucceeded = false;
+    fail();
   }
 }
 
@@ -97,13 +95,25 @@ void ArduinoSerialPort::init() {
   if (fSerial == nullptr) return;  // a failed port has no line left to open
   try {
     fSerial->init();
-    sleepMs(STARTUP_PAUSE_MS);
-    fInitSucceeded = true;
+    startBoard();
   } catch (const ArduinoSerialException&) {
-    delete fSerial;
-    fSerial = nullptr;
-    fInitSucceeded = false;
+    fail();
   }
+}
+
+// The board resets when the line opens; whatever it printed meanwhile is no
+// reply to a key.
+void ArduinoSerialPort::startBoard() {
+  pause(STARTUP_PAUSE_MS);
+  fSerial->discardInput();
+  fInitSucceeded = true;
+}
+
+// The driver has said why on standard error.
+void ArduinoSerialPort::fail() {
+  delete fSerial;
+  fSerial = nullptr;
+  fInitSucceeded = false;
 }
 
 void ArduinoSerialPort::setPort(const std::string& port) {

@@ -3,9 +3,10 @@
 // becomes that one character on the line; the port then pauses 50 ms and
 // reads the board's one-line reply. The release code sends nothing.
 //
-// Owns its ArduinoSerial line object. Construction either opens the line and
-// waits 2 s for the board to start (initSucceeded() true) or fails quietly
-// apart from the driver's perror line (initSucceeded() false).
+// Owns its ArduinoSerial line object. Construction either opens the line,
+// waits 2 s for the board to start and discards what the board printed
+// meanwhile (initSucceeded() true), or fails quietly apart from the
+// driver's perror line (initSucceeded() false).
 #ifndef PMCKEYS_ARDUINOSERIALPORT_ARDUINOSERIALPORT_H
 #define PMCKEYS_ARDUINOSERIALPORT_ARDUINOSERIALPORT_H
 
@@ -41,6 +42,8 @@ public:
 
 private:
   static void pause(int ms);
+  void startBoard();
+  void fail();
 
   ArduinoSerial* fSerial = nullptr;
   bool fInitSucceeded = false;

@@ -87,6 +87,12 @@ int serialport_init(const char* port, int baudrate) {
   return fd;
 }
 
+int serialport_discard_input(int fd) {
+  if (tcflush(fd, TCIFLUSH) == 0) return 0;
+  perror("init_serialport: Couldn't discard pending input");
+  return SERIALPORT_ERROR;
+}
+
 int serialport_write(int fd, const char* str) {
   const size_t len = strlen(str);
   ssize_t n;

@@ -18,6 +18,11 @@ enum {
 // SERIALPORT_ERROR / SERIALPORT_BUSY.
 int serialport_init(const char* port, int baudrate);
 
+// Discards what has arrived on the line and not been read: noise, or a
+// banner the board printed at reset, which would otherwise be taken for the
+// reply to the first key. 0, or SERIALPORT_ERROR (with one perror line).
+int serialport_discard_input(int fd);
+
 // 0 when the whole NUL-terminated string (or the one byte) was written in
 // one write, else SERIALPORT_ERROR.
 int serialport_write(int fd, const char* str);

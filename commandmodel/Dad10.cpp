@@ -60,13 +60,26 @@ bool Dad10::pressKey(std::string token, bool record) {
 
 namespace {
 
+const int FIRST_KEY = 0xf0;
+const int LAST_KEY = 0xfe;
+
+// Only a hex token decodes to a code that no front-panel key has; pressing
+// it would put on the line what no key press sends.
+std::string noKeyWarning(int code) {
+  std::ostringstream text;
+  text << "WARNING: no key has the code <0x" << std::hex << code << ">";
+  return text.str();
+}
+
 void expandInto(std::string token, Dad10::Keys& keys) {
   Conversions::toUpper(token);
   const int code = Dad10::decodeSingleToken(token);
-  if (code != 0) {
+  if (code != 0 && (code < FIRST_KEY || code > LAST_KEY)) {
+    keys.warnings.push_back(noKeyWarning(code));
+  } else if (code != 0) {
     keys.codes.push_back(code);
-    return;
   }
+  if (code != 0) return;
   const std::string expansion = Dad10::decodeCompound(token);
   if (expansion.empty()) {
     keys.warnings.push_back("WARNING: unknown command: <" + token + ">");

@@ -53,7 +53,8 @@ public:
 
   // Decodes and presses one token (key name, hex token or compound command),
   // extending the trail when record is true. False when the token, or a
-  // token of its expansion, names nothing (a warning has been written).
+  // token of its expansion, names nothing or a code no key has (a warning
+  // has been written and nothing pressed for it).
   bool pressKey(std::string token, bool record);
 
   // Presses every token of [first, last), then shows and/or presses the

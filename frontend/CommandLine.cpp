@@ -15,6 +15,7 @@
 #include "frontend/Conversions.h"
 #include "frontend/HelpScreens.h"
 #include "frontend/ScriptRunner.h"
+#include "frontend/OutputWatch.h"
 #include "ports/HardwarePortFactory.h"
 #include "arduinoSerialPort/SerialPortList.h"
 
@@ -83,8 +84,18 @@ int runCable(const App&) {
   return EXIT_DONE;
 }
 
+void reportBusy(const SerialPortBusyException& e) { std::cerr << "pmckeys: " << e.what() << std::endl; }
+
+// The listing is the result, so a line held by another run does not stop
+// it: the tables then come from a model without a port.
 int runCommands(const App&) {
-  displayCommands();
+  try {
+    displayCommands(*Dad10::getInstance());
+  } catch (const SerialPortBusyException& e) {
+    reportBusy(e);
+    Dad10 portless(nullptr);
+    displayCommands(portless);
+  }
   return EXIT_DONE;
 }
 
@@ -193,6 +204,14 @@ int dispatch(int argc, char** argv) {
   return status;
 }
 
+int runGuarded(int argc, char** argv) {
+  try {
+    return dispatch(argc, argv);
+  } catch (const std::exception&) {
+    return reportFailure("");
+  }
+}
+
 }  // namespace
 
 int runWords(const std::vector<std::string>& words) {
@@ -242,10 +261,10 @@ bool calibratePedal(int pedal) {
   return validPedal(pedal) ? Dad10::getInstance()->calibratePedal(pedal) : reportInvalidPedal(pedal);
 }
 
+// Standard output is checked once, when every key has been pressed.
 int runCommandLine(int argc, char** argv) {
-  try {
-    return dispatch(argc, argv);
-  } catch (const std::exception&) {
-    return reportFailure("");
-  }
+  OutputWatch out(std::cout, "standard output");
+  const int status = runGuarded(argc, argv);
+  const bool written = out.finish("pmckeys");
+  return written || status != EXIT_DONE ? status : EXIT_NOT_DONE;
 }

@@ -1,6 +1,7 @@
 // The command line of pmckeys: decides from the first argument which form
 // of invocation is meant and hands the work to the help screens, the device
-// procedures or the key engine. main() is only a call of runCommandLine().
+// procedures or the key engine. main() makes the process safe to run
+// (standard streams, signals) and calls runCommandLine().
 //
 // One table of forms (commandForms()) drives the dispatch, the --help screen,
 // the shell completions and the manual's lists, so none of them can name a
@@ -34,7 +35,9 @@ struct CommandForm {
 
 const std::vector<CommandForm>& commandForms();
 
-// Runs one invocation and returns its exit status. Never throws.
+// Runs one invocation and returns its exit status. Never throws. A failed
+// write to standard output is reported after the work, and turns a status
+// of 0 into 1.
 int runCommandLine(int argc, char** argv);
 
 // Runs a command given as words, as the command line does when they are its

@@ -139,8 +139,8 @@ void displayCable() {
   });
 }
 
-void displayCommands() {
+void displayCommands(Dad10& model) {
   std::cout << std::endl << "  Available Commands" << std::endl;
-  Dad10::getInstance()->displayCommands();
+  model.displayCommands();
   std::cout << std::endl;
 }

@@ -5,11 +5,12 @@
 #define PMCKEYS_FRONTEND_HELPSCREENS_H
 
 class App;
+class Dad10;
 
 void displayUsage(const App& app);
 void displayHelp(const App& app);
 void displayCable();
-// Creates the device model (and with it the key port) to read its tables.
-void displayCommands();
+// Reads the tables of the device model it is given.
+void displayCommands(Dad10& model);
 
 #endif

@@ -1,3 +1,15 @@
-#include "frontend/CommandLine.h"
+#include <signal.h>
 
-int main(int argc, char** argv) { return runCommandLine(argc, argv); }
+#include "frontend/CommandLine.h"
+#include "frontend/StandardStreams.h"
+
+int main(int argc, char** argv) {
+  ensureStandardStreams();
+  // Neither a hang-up of the serial line (which becomes the controlling
+  // terminal of a run without one) nor a reader of standard output that went
+  // away may stop a run between two keys: the read that meets the hang-up
+  // reports it, and the failed write is reported when the keys are done.
+  signal(SIGHUP, SIG_IGN);
+  signal(SIGPIPE, SIG_IGN);
+  return runCommandLine(argc, argv);
+}

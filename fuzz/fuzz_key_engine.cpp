@@ -10,11 +10,15 @@
 
 namespace {
 
-// Counts the keys; checks that every press is released again.
+// Checks that only front-panel keys are pressed and every press is released
+// again.
 class CheckingPort : public HardwarePort {
 public:
   bool initSucceeded() const override { return true; }
-  void send(int keyCode) override { down = keyCode != Dad10::RELEASE_KEY; }
+  void send(int keyCode) override {
+    down = keyCode != Dad10::RELEASE_KEY;
+    if (down && (keyCode < 0xf0 || keyCode > 0xfe)) abort();
+  }
   void sleepMs(int ms) const override {
     if (ms != Dad10::DEFAULT_DELAY_MS && ms != Dad10::RETURN_PAUSE_MS) abort();
   }

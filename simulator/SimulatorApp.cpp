@@ -18,81 +18,20 @@
 #include "frontend/Conversions.h"
 #include "simulator/PseudoTerminal.h"
 #include "simulator/SimulatedBoard.h"
+#include "simulator/SimulatorOptions.h"
 #include "simulator/TraceWriter.h"
 
 namespace {
-
-const char* const kUsage =
-    "usage: pmckeys-sim [--trace FILE] [--fault silent|overlong|hangup] [--fault-after N] [-- COMMAND [ARG...]]\n"
-    "  with a command: run it with PMCKEYS_DEVICE set to a simulated board and trace every key;\n"
-    "  without one: serve the simulated board until interrupted (Ctrl-C).\n";
-
-const int MAX_FAULT_AFTER = 1000000;
-
-struct Options {
-  std::string traceFile;
-  SimulatedBoard::Fault fault = SimulatedBoard::Fault::None;
-  int faultAfter = 0;
-  std::vector<std::string> command;
-};
 
 // The last SIGINT or SIGTERM not yet acted on, or 0.
 volatile sig_atomic_t gSignal = 0;
 
 void onSignal(int signal) { gSignal = signal; }
 
-int usageError(const std::string& message) {
-  std::cerr << "pmckeys-sim: " << message << std::endl << kUsage;
-  return 2;
-}
-
 // where: "standard output" or the trace file; error: errno of the failed write.
 int writeFailure(const std::string& where, int error) {
   std::cerr << "pmckeys-sim: cannot write to " << where << ": " << strerror(error != 0 ? error : EIO) << std::endl;
   return 1;
-}
-
-// A whole decimal number from 0 to MAX_FAULT_AFTER, and nothing else; -1 when not.
-int parseCount(const std::string& text) {
-  int value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9' || value > MAX_FAULT_AFTER) return -1;
-    value = value * 10 + (c - '0');
-  }
-  return text.empty() || value > MAX_FAULT_AFTER ? -1 : value;
-}
-
-// Fills options; returns -1 when they are good, else the exit status.
-int parse(int argc, char** argv, Options& options) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (arg == "--") {
-      options.command.assign(argv + i + 1, argv + argc);
-      return options.command.empty() ? usageError("no command after --") : -1;
-    } else if (arg == "-h" || arg == "--help") {
-      errno = 0;
-      std::cout << kUsage << std::flush;
-      return std::cout ? 0 : writeFailure("standard output", errno);
-    } else if (arg == "--trace" && hasValue) {
-      options.traceFile = argv[++i];
-    } else if (arg == "--fault-after" && hasValue) {
-      options.faultAfter = parseCount(argv[++i]);
-      if (options.faultAfter < 0) {
-        return usageError("--fault-after takes a whole number from 0 to " + std::to_string(MAX_FAULT_AFTER) +
-                          ", not <" + argv[i] + ">");
-      }
-    } else if (arg == "--fault" && hasValue) {
-      const std::string fault = argv[++i];
-      if (fault == "silent") options.fault = SimulatedBoard::Fault::Silent;
-      else if (fault == "overlong") options.fault = SimulatedBoard::Fault::Overlong;
-      else if (fault == "hangup") options.fault = SimulatedBoard::Fault::HangUp;
-      else return usageError("unknown fault <" + fault + ">");
-    } else {
-      return usageError("unknown option <" + arg + ">");
-    }
-  }
-  return -1;
 }
 
 pid_t startCommand(const std::vector<std::string>& command, const std::string& device) {
@@ -121,7 +60,7 @@ bool expectsReturn(const std::vector<std::string>& command) {
 int exitStatusOf(int wstatus) { return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus); }
 
 // where: what out writes to, for the message when a write fails.
-int serve(const Options& options, std::ostream& out, const std::string& where) {
+int serve(const SimulatorOptions& options, std::ostream& out, const std::string& where) {
   PseudoTerminal line;
   SimulatedBoard board(line, options.fault, options.faultAfter);
   TraceWriter trace(out, !options.command.empty() && expectsReturn(options.command));
@@ -158,9 +97,8 @@ int serve(const Options& options, std::ostream& out, const std::string& where) {
 
 int runSimulator(int argc, char** argv) {
   signal(SIGPIPE, SIG_IGN);  // a write to a closed pipe is a failed write like any other
-  Options options;
-  const int bad = parse(argc, argv, options);
-  if (bad >= 0) return bad;
+  SimulatorOptions options;
+  if (const std::optional<int> status = parseSimulatorOptions(argc, argv, options)) return *status;
   struct sigaction action;
   std::memset(&action, 0, sizeof action);
   action.sa_handler = onSignal;

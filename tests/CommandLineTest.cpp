@@ -13,10 +13,11 @@ const char* const kPrompts =
     "Place pedal 1 down, then\ntype \"ok\" followed by return key when done.\n"
     "Place pedal 1 up, then\ntype \"ok\" followed by return key when done.\ndone.\n";
 
-ProcessResult pmckeys(const std::vector<std::string>& args, const char* input = nullptr) {
+ProcessResult pmckeys(const std::vector<std::string>& args, const char* input = nullptr, const char* output = nullptr) {
   ProcessOptions options;
   options.argv0 = "pmckeys";
   options.input = input;
+  options.output = output;
   options.env["PMCKEYS_DEVICE"] = "/nonexistent/pmckeys-test-device";
   return runProcess(PMCKEYS_BINARY, args, options);
 }
@@ -148,8 +149,19 @@ TEST(CommandLine, SaysWhereItLookedForTheBoard) {
         << result.err;
     EXPECT_EQ(result.status, 1);
   }
-  const ProcessResult help = runProcess(PMCKEYS_BINARY, {"--help"}, ProcessOptions{"", nullptr, {{"PMCKEYS_DEVICE", ""}}});
+  const ProcessResult help = runProcess(PMCKEYS_BINARY, {"--help"}, ProcessOptions{"", nullptr, nullptr, {{"PMCKEYS_DEVICE", ""}}});
   EXPECT_NE(help.out.find("  serial device: " PMCKEYS_DEFAULT_DEVICE " (built in)\n"), std::string::npos);
+}
+
+TEST(CommandLine, AFailedWriteToStandardOutputIsReportedOnce) {
+  const Case cases[] = {
+      {{"commands"}, "", std::string(kNoBoard) + kStandardOutputFull, 1},
+      {{"cable"}, "", kStandardOutputFull, 1},
+      {{"--help"}, "", kStandardOutputFull, 1},
+      {{"--version"}, "", kStandardOutputFull, 1},
+      {{}, "", kStandardOutputFull, 2},
+  };
+  for (const Case& c : cases) check(c, pmckeys(c.args, nullptr, "/dev/full"));
 }
 
 TEST(CommandLine, ListsLikelySerialDevicesWithTheirStableNames) {
@@ -171,6 +183,7 @@ TEST(CommandLine, ListsLikelySerialDevicesWithTheirStableNames) {
       dev + "/serial/by-id/usb-Arduino_Uno_55739-if00 (" + dev + "/ttyACM0)\n" + dev + "/ttyUSB3\n";
 #endif
   check({{"--list-ports"}, expected, "", 0}, found);
+  check({{"--list-ports"}, "", kStandardOutputFull, 1}, pmckeys({"--list-ports", dev}, nullptr, "/dev/full"));
   ASSERT_EQ(system(("rm -rf " + dev).c_str()), 0);
 }
 

@@ -53,8 +53,9 @@ TEST(Script, IsCheckedWholeBeforeAnythingIsPressed) {
             "pmckeys: -:12: quit is a command of the console only\n");
   EXPECT_EQ(run.bytes, "");
   EXPECT_LT(run.process.seconds, 1.5);  // the line was never opened
-  const ProcessResult noTerminal = runProcess("/usr/bin/setsid", {PMCKEYS_BINARY, "--script", "-"},
-                                              ProcessOptions{"", "cable\ncalibratepedal 1\n", {}});
+  ProcessOptions options;
+  options.input = "cable\ncalibratepedal 1\n";
+  const ProcessResult noTerminal = runProcess("/usr/bin/setsid", {PMCKEYS_BINARY, "--script", "-"}, options);
   EXPECT_EQ(noTerminal.err, "pmckeys: -:2: calibratepedal reads its answers from /dev/tty: No such device or address\n");
   EXPECT_EQ(noTerminal.status, 1);
 }

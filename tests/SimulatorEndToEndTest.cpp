@@ -67,7 +67,8 @@ TEST(SimulatorEndToEnd, AReturnThatWouldConfirmAnOperationPressesNothing) {
 
 // As a shell runs it ($0): the status, and standard error whole.
 TEST(SimulatorEndToEnd, PassesTheCommandsStatusOnOrSaysWhyNot) {
-  const std::string usage = runProcess(PMCKEYS_SIM_BINARY, {"--help"}).out;
+  const std::string usage = readTestFile("sim-usage.txt");
+  EXPECT_EQ(runProcess(PMCKEYS_SIM_BINARY, {"-h"}).out, readTestFile("sim-help.txt"));
   const std::string count = "pmckeys-sim: --fault-after takes a whole number from 0 to 1000000, not <";
   const std::string cannot = "pmckeys-sim: cannot write to ";
   const std::vector<std::array<std::string, 3>> cases = {

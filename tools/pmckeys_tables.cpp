@@ -5,7 +5,8 @@
 //   pmckeys_tables TEMPLATE OUTPUT
 //
 // Placeholders: @KEYWORDS@ @OPTIONS@ @TOKENS@ (blank-separated words, upper
-// case), @MAN_KEYS@ @MAN_COMPOUNDS@ @MAN_OPTIONS@ (roff), @VERSION@, @DOC_DIR@.
+// case), @SIM_OPTIONS@ @SIM_FAULTS@ (pmckeys-sim's), @MAN_KEYS@ @MAN_COMPOUNDS@
+// @MAN_OPTIONS@ @MAN_SIM_FAULTS@ (roff), @VERSION@, @DOC_DIR@.
 #include <cctype>
 #include <fstream>
 #include <iostream>
@@ -17,6 +18,7 @@
 #include "commandmodel/CommandTable.h"
 #include "commandmodel/Dad10.h"
 #include "frontend/CommandLine.h"
+#include "simulator/SimulatorOptions.h"
 #include "ports/HardwarePort.h"
 
 namespace {
@@ -91,6 +93,29 @@ std::string manOptions() {
   return roff.str();
 }
 
+std::string simOptions() {
+  std::vector<std::string> words;
+  for (const SimulatorOption& option : simulatorOptions()) {
+    if (option.alias != nullptr) words.emplace_back(option.alias);
+    words.emplace_back(option.name);
+  }
+  return joined(words);
+}
+
+std::string simFaults() {
+  std::vector<std::string> words;
+  for (const FaultName& fault : faultNames()) words.emplace_back(fault.name);
+  return joined(words);
+}
+
+std::string manSimFaults() {
+  std::ostringstream roff;
+  roff << ".RS\n";
+  for (const FaultName& fault : faultNames()) roff << ".TP 10\n.B " << fault.name << "\n" << fault.summary << ".\n";
+  roff << ".RE\n";
+  return roff.str();
+}
+
 void replaceAll(std::string& text, const std::string& placeholder, const std::string& value) {
   for (std::size_t at = text.find(placeholder); at != std::string::npos; at = text.find(placeholder, at + value.size())) {
     text.replace(at, placeholder.size(), value);
@@ -118,6 +143,9 @@ int main(int argc, char** argv) {
   replaceAll(output, "@MAN_KEYS@", manKeys());
   replaceAll(output, "@MAN_COMPOUNDS@", manCompounds());
   replaceAll(output, "@MAN_OPTIONS@", manOptions());
+  replaceAll(output, "@SIM_OPTIONS@", simOptions());
+  replaceAll(output, "@SIM_FAULTS@", simFaults());
+  replaceAll(output, "@MAN_SIM_FAULTS@", manSimFaults());
   replaceAll(output, "@VERSION@", PMCKEYS_VERSION);
   replaceAll(output, "@DOC_DIR@", PMCKEYS_DOC_DIR);
   std::ofstream out(argv[2]);

@@ -92,7 +92,8 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
       close(inPipe[0]);
       in = open("/dev/null", O_RDONLY);
     }
-    execChild(program, args, options, in, outPipe[1], errPipe[1]);
+    const int out = options.output == nullptr ? outPipe[1] : open(options.output, O_WRONLY);
+    execChild(program, args, options, in, out, errPipe[1]);
   }
   close(inPipe[0]);
   close(outPipe[1]);

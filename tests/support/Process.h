@@ -19,6 +19,7 @@ struct ProcessResult {
 struct ProcessOptions {
   std::string argv0;                         // argv[0]; the program path when empty
   const char* input = nullptr;               // standard input; null: /dev/null
+  const char* output = nullptr;              // a file for standard output; null: collected
   std::map<std::string, std::string> env;    // variables to set ("" value: unset)
   int timeoutSeconds = 60;                   // then the process is killed
   bool errorTerminal = false;                // standard error on a pseudo-terminal, not a pipe
@@ -31,6 +32,9 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
 // back and removes it.
 std::string scratchFile();
 std::string takeFile(const std::string& path);
+
+// What pmckeys says after its standard output was /dev/full.
+const char* const kStandardOutputFull = "pmckeys: cannot write to standard output: No space left on device\n";
 
 // The text of a file kept with the tests.
 std::string readTestFile(const std::string& name);

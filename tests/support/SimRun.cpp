@@ -24,10 +24,12 @@ void parseTrace(SimRun& run) {
 }
 
 SimRun runUnderSim(const std::vector<std::string>& pmckeysArgs, const std::vector<std::string>& simOptions,
-                   const char* input) {
+                   const char* input, const char* shell) {
   const std::string traceFile = scratchFile();
   std::vector<std::string> args(simOptions);
-  args.insert(args.end(), {"--trace", traceFile, "--", PMCKEYS_BINARY});
+  args.insert(args.end(), {"--trace", traceFile, "--"});
+  if (shell != nullptr) args.insert(args.end(), {"/bin/sh", "-c", shell, "sh"});
+  args.push_back(PMCKEYS_BINARY);
   args.insert(args.end(), pmckeysArgs.begin(), pmckeysArgs.end());
   ProcessOptions options;
   options.input = input;

@@ -21,8 +21,9 @@ struct SimRun {
 // Fills the other fields from run.trace.
 void parseTrace(SimRun& run);
 
-// simOptions: options of pmckeys-sim before "--" (such as a fault).
+// simOptions: options of pmckeys-sim before "--" (such as a fault). shell:
+// a sh command line that runs "$@" (pmckeys and its arguments) in its place.
 SimRun runUnderSim(const std::vector<std::string>& pmckeysArgs, const std::vector<std::string>& simOptions = {},
-                   const char* input = nullptr);
+                   const char* input = nullptr, const char* shell = nullptr);
 
 #endif
