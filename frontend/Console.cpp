@@ -33,7 +33,7 @@ bool runLine(Session& session, const std::vector<std::string>& words) {
   const ScriptCheck::Result checked = ScriptCheck(session.model()).check(words);
   for (const std::string& message : checked.messages) std::cerr << "pmckeys: " << message << std::endl;
   if (!checked.messages.empty()) return true;
-  TrackedPort::clearStop();
+  TrackedPort::clearStop();  // a Ctrl-C at the prompt is spent
   try {
     const int status = session.run(words, checked.plan, "");
     showPlaces(session.takePlaces());

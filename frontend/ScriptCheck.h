@@ -24,6 +24,8 @@ public:
 
   // start: where the device is before the first line checked.
   explicit ScriptCheck(const MenuModel& start = MenuModel());
+  ScriptCheck(const ScriptCheck&) = delete;
+  ScriptCheck& operator=(const ScriptCheck&) = delete;
 
   Result check(const std::vector<std::string>& words);
   const MenuModel& model() const;

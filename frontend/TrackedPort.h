@@ -18,8 +18,9 @@
 
 class TrackedPort : public HardwarePort {
 public:
-  // Thrown by send() instead of the next key once a stop was requested; the
-  // key before it has been pressed and released in full.
+  // Thrown by send() instead of the next key once a stop was requested (not
+  // on a port with nothing behind it); the key before has been pressed and
+  // released in full.
   struct Stopped : std::runtime_error {
     Stopped() : std::runtime_error("stopped") {}
   };

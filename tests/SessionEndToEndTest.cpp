@@ -115,10 +115,12 @@ TEST(Console, ShowsWhereTheDeviceIsAndKeepsItsHistory) {
   again.press("Up");
   EXPECT_TRUE(again.waitFor("performance> editbank 0 0 0"));
   again.press("C-c");  // clears the line
-  again.type("quit");
-  again.press("Enter");
+  for (const char* line : {"0", "quit"}) {
+    again.type(line);
+    again.press("Enter");
+    EXPECT_TRUE(again.waitFor("performance> " + std::string(line) + "\n")) << again.screen();
+  }
   EXPECT_TRUE(waitForFile(trace, "summary: the command exited with status 0"));
-  EXPECT_NE(again.screen().find("\nperformance> quit\n"), std::string::npos) << again.screen();
   std::remove(trace.c_str());
   EXPECT_EQ(system(("rm -r " + std::string(folder)).c_str()), 0);
 }
