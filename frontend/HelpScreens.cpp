@@ -132,7 +132,9 @@ void displayCable() {
       "  Pin E =~  2 o'clock    Green                 5                Black",
       "",
       "  details:",
-      "     " PMCKEYS_DOC_DIR "/wiring.md: from the board's pins to the DIN plug",
+  });
+  std::cout << "     " << PMCKEYS_DOC_DIR << "/wiring.md: from the board's pins to the DIN plug" << std::endl;
+  writeLines({
       "     man pmckeys, section CABLE: the same table, with the key codes on the pins",
       "     the PMC 10 user group's archives: the original parallel-port cable",
       "",
