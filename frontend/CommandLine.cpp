@@ -10,14 +10,17 @@
 #include "arduinoSerialPort/SerialPortBusyException.h"
 #include "commandmodel/Dad10.h"
 #include "commandmodel/ReturnCheck.h"
+#include "arduinoSerialPort/SerialPortList.h"
 #include "frontend/App.h"
+#include "frontend/Backup.h"
 #include "frontend/Console.h"
 #include "frontend/Conversions.h"
 #include "frontend/HelpScreens.h"
 #include "frontend/ScriptRunner.h"
 #include "frontend/OutputWatch.h"
+#include "frontend/Restore.h"
+#include "midi/MidiConnection.h"
 #include "ports/HardwarePortFactory.h"
-#include "arduinoSerialPort/SerialPortList.h"
 
 namespace {
 
@@ -99,6 +102,18 @@ int runCommands(const App&) {
   return EXIT_DONE;
 }
 
+// The file forms take exactly one argument: a backup must not guess which
+// of several names was meant.
+bool oneFile(const App& app) {
+  if (app.args().size() == 2) return true;
+  std::cerr << "pmckeys: usage: pmckeys " << app.args().front() << " FILE" << std::endl;
+  return false;
+}
+
+int runBackup(const App& app) { return oneFile(app) ? Backup(app.args()[1]).run() : EXIT_USAGE; }
+
+int runRestore(const App& app) { return oneFile(app) ? Restore(app.args()[1]).run() : EXIT_USAGE; }
+
 int runHelp(const App& app) {
   displayHelp(app);
   return EXIT_DONE;
@@ -116,6 +131,22 @@ int runListPorts(const App& app) {
     return EXIT_NOT_DONE;
   }
   for (const std::string& port : ports) std::cout << port << std::endl;
+  return EXIT_DONE;
+}
+
+int runListMidi(const App&) {
+  MidiConnection midi;
+  std::string error;
+  if (!midi.open(error)) {
+    std::cerr << "pmckeys: " << error << std::endl;
+    return EXIT_NOT_DONE;
+  }
+  const std::vector<std::string> lines = midi.listing();
+  if (lines.empty()) {
+    std::cerr << "pmckeys: no MIDI inputs or outputs on " << midi.system().name() << std::endl;
+    return EXIT_NOT_DONE;
+  }
+  for (const std::string& line : lines) std::cout << line << std::endl;
   return EXIT_DONE;
 }
 
@@ -137,6 +168,10 @@ const std::vector<CommandForm> kForms = {
      "calibrate expression pedal 1 or 2, asking you to move it", runCalibration, 0},
     {CommandForm::KEYWORD, "STARTCALIBRATEPEDAL", nullptr, "startcalibratepedal PEDAL",
      "walk into the setup of pedal 1 or 2 and stay there", runStartCalibration, 0},
+    {CommandForm::KEYWORD, "BACKUP", nullptr, "backup FILE",
+     "save the device's memory over MIDI (two dumps that agree)", runBackup, 0},
+    {CommandForm::KEYWORD, "RESTORE", nullptr, "restore FILE", "send a saved dump back to the device over MIDI",
+     runRestore, 0},
     {CommandForm::SESSION, "HOME", nullptr, "home",
      "press the model's way back to performance mode", nullptr, 0},
     {CommandForm::SESSION, "RESET-MODEL", nullptr, "reset-model",
@@ -150,6 +185,7 @@ const std::vector<CommandForm> kForms = {
     {CommandForm::OPTION, "--version", nullptr, "--version", "print the version", runVersion, 0},
     {CommandForm::OPTION, "--list-ports", nullptr, "--list-ports [FOLDER]",
      "list the serial devices a board may be on (in /dev or FOLDER)", runListPorts, 1},
+    {CommandForm::OPTION, "--list-midi", nullptr, "--list-midi", "list the MIDI inputs and outputs", runListMidi, 0},
 };
 
 const CommandForm* findOption(const std::string& word) {

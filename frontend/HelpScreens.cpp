@@ -96,7 +96,11 @@ void displayHelp(const App&) {
                "\nEnvironment:\n";
   writeForm("PMCKEYS_DEVICE", "the board's serial device (find it with --list-ports)");
   std::cout << "  serial device: " << HardwarePortFactory::devicePath()
-            << (HardwarePortFactory::deviceFromEnvironment() ? " (from PMCKEYS_DEVICE)" : " (built in)") << "\n"
+            << (HardwarePortFactory::deviceFromEnvironment() ? " (from PMCKEYS_DEVICE)" : " (built in)") << "\n";
+  writeForm("PMCKEYS_MIDI_IN, _OUT", "the MIDI ports for backup and restore, by part of a name");
+  writeForm("PMCKEYS_MIDI_API", "alsa, jack or coremidi (default: the system's own)");
+  writeForm("PMCKEYS_SYSEX_PAUSE_MS", "pause between restored messages, 0 to 1000 (default 50)");
+  std::cout << "MIDI cable: device MIDI OUT to the interface's IN, interface OUT to device MIDI IN.\n"
             << "\nExit status: 0 done; 1 not done (the reason is on standard error); 2 usage error.\n"
                "\nTry any command on a simulated device first: pmckeys-sim -- pmckeys rd editbank enter\n"
                "See also: pmckeys-sim --help, man pmckeys, and the wiring guide:\n"

@@ -19,6 +19,7 @@ std::ostringstream gDiscard;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   setenv("PMCKEYS_DEVICE", "/nonexistent/pmckeys-fuzz", 1);  // never a real board
+  setenv("PMCKEYS_MIDI_API", "none", 1);                     // nor a MIDI system
   // --console and --script /dev/stdin must not wait for a person at the terminal.
   const int null = open("/dev/null", O_RDONLY);
   dup2(null, STDIN_FILENO);

@@ -84,7 +84,8 @@ TEST(Completion, OffersWordsInTheCaseTheUserStartedWith) {
   EXPECT_EQ(complete({"pmckeys", "r", "n-o"}), (Words{"n-off", "n-on"}));
   EXPECT_EQ(complete({"pmckeys", "PMCchannel", "1"}), (Words{"1", "10", "11", "12", "13", "14", "15", "16"}));
   EXPECT_EQ(complete({"pmckeys", "calibratepedal", ""}), (Words{"1", "2"}));
-  EXPECT_EQ(complete({"pmckeys", "--l"}), Words{"--list-ports"});
+  EXPECT_EQ(complete({"pmckeys", "--l"}), (Words{"--list-midi", "--list-ports"}));
+  EXPECT_EQ(complete({"pmckeys", "Restore", std::string(PMCKEYS_SHARE_DIR) + "/_pm"}), Words{kZsh});
   EXPECT_EQ(complete({"pmckeys", "--script", "/etc/hostn"}), Words{"/etc/hostname"});
   EXPECT_EQ(complete({"pmckeys-sim", "--fault", "s"}), Words{"silent"});
   EXPECT_EQ(complete({"pmckeys-sim", "--", "pmckeys", "rd", "exitedit"}),

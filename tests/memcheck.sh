@@ -7,7 +7,8 @@ set -uo pipefail
 build=${1:?usage: tests/memcheck.sh BUILD_DIR}
 pmckeys=$build/pmckeys
 sim=$build/pmckeys-sim
-vg=(valgrind -q --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite --show-leak-kinds=definite)
+vg=(valgrind -q --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite --show-leak-kinds=definite
+    --suppressions="$(dirname "$0")/memcheck.supp")
 failed=0 passed=0
 
 check() {  # check DESCRIPTION COMMAND...
@@ -29,7 +30,20 @@ check "pmcchannel, no board" "${vg[@]}" "$pmckeys" pmcchannel 3
 check "calibratepedal without number" "${vg[@]}" "$pmckeys" calibratepedal
 check "calibratepedal, no board" "${vg[@]}" "$pmckeys" calibratepedal 1
 check "startcalibratepedal, bad pedal" "${vg[@]}" "$pmckeys" startcalibratepedal 7
-unset PMCKEYS_DEVICE
+printf '\xf0\x7d\x01\xf7' >/tmp/pmckeys-memcheck.syx
+echo 'not a dump' >/tmp/pmckeys-memcheck.txt
+PMCKEYS_MIDI_API=alsa check "--list-midi, no MIDI system" "${vg[@]}" "$pmckeys" --list-midi
+PMCKEYS_MIDI_API=alsa check "backup, no MIDI system" "${vg[@]}" "$pmckeys" backup /tmp/pmckeys-memcheck-new.syx
+check "restore, not a SysEx file" "${vg[@]}" "$pmckeys" restore /tmp/pmckeys-memcheck.txt
+# The MIDI module on a JACK server of its own (no ports: both forms end with status 1).
+export JACK_DEFAULT_SERVER=pmckeys-memcheck-$$ PMCKEYS_MIDI_API=jack
+jackd -n "$JACK_DEFAULT_SERVER" --no-realtime -d dummy >/dev/null 2>&1 &
+jack=$!
+for _ in $(seq 50); do jack_lsp >/dev/null 2>&1 && break; sleep 0.1; done
+check "--list-midi on JACK" "${vg[@]}" "$pmckeys" --list-midi
+check "restore on JACK, no output" "${vg[@]}" "$pmckeys" restore /tmp/pmckeys-memcheck.syx
+kill "$jack"; wait "$jack"
+unset PMCKEYS_DEVICE JACK_DEFAULT_SERVER PMCKEYS_MIDI_API
 check "rd sequence with unknown token, board" "$sim" --trace /dev/null -- "${vg[@]}" "$pmckeys" rd editbank foo enter
 check "pmcchannel, board" "$sim" --trace /dev/null -- "${vg[@]}" "$pmckeys" pmcchannel 16
 check "calibratepedal, board" "$sim" --trace /dev/null -- "${vg[@]}" "$pmckeys" calibratepedal 2

@@ -12,17 +12,27 @@ bad() { echo "package: $*"; failed=$((failed + 1)); }
 
 (cd "$build" && cpack -G DEB >/dev/null) || bad "cpack -G DEB failed"
 deb=$(ls -t "$build"/pmckeys_*.deb 2>/dev/null | head -n 1)
-[ -n "$deb" ] || { bad "no package was made"; echo "package: $passed passed, $failed failed"; exit 1; }
+[ -n "$deb" ] || { bad "no package was made"; midi=$(PMCKEYS_MIDI_API=alsa "$root/usr/bin/pmckeys" --list-midi 2>&1)
+if [[ $midi == "pmckeys: no MIDI system:"* || $midi == "in "* || $midi == "out "* ]]; then ok; else bad "unpacked pmckeys --list-midi said <$midi>"; fi
+dpkg-deb -f "$deb" Depends | grep -q 'librtmidi6' && ok || bad "the package does not depend on librtmidi6"
+echo "package: $passed passed, $failed failed"; exit 1; }
 contents=$(dpkg-deb -c "$deb")
 for file in ./usr/bin/pmckeys ./usr/bin/pmckeys-sim ./usr/share/man/man1/pmckeys.1 \
     ./usr/share/man/man1/pmckeys-sim.1 ./usr/share/bash-completion/completions/pmckeys \
     ./usr/share/bash-completion/completions/pmckeys-sim ./usr/share/zsh/site-functions/_pmckeys \
-    ./usr/share/doc/pmckeys/wiring.md ./usr/share/doc/pmckeys/copyright; do
+    ./usr/share/doc/pmckeys/wiring.md ./usr/share/doc/pmckeys/copyright ./usr/lib/pmckeys/pmckeys-midi.so; do
   if grep -q " $file\$" <<<"$contents"; then ok; else bad "$deb lacks $file"; fi
 done
-dpkg-deb -f "$deb" Package Depends | grep -q '^Package: pmckeys$' && ok || bad "wrong control fields"
+fields=$(dpkg-deb -f "$deb" Package Depends)
+grep -q "^Package: pmckeys$" <<<"$fields" && ok || bad "wrong control fields"
 dpkg -x "$deb" "$root" || bad "dpkg -x failed"
-if PMCKEYS_DEVICE=/nonexistent "$root/usr/bin/pmckeys" --version | grep -q '^pmckeys [0-9]'; then ok; else bad "unpacked pmckeys does not run"; fi
-if "$root/usr/bin/pmckeys" cable | grep -q 'How To Build the Cable'; then ok; else bad "unpacked pmckeys cable failed"; fi
+# Output is read whole: grep -q would leave pmckeys writing into a closed pipe.
+version=$(PMCKEYS_DEVICE=/nonexistent "$root/usr/bin/pmckeys" --version)
+if grep -q '^pmckeys [0-9]' <<<"$version"; then ok; else bad "unpacked pmckeys does not run"; fi
+cable=$("$root/usr/bin/pmckeys" cable)
+if grep -q 'How To Build the Cable' <<<"$cable"; then ok; else bad "unpacked pmckeys cable failed"; fi
+midi=$(PMCKEYS_MIDI_API=alsa "$root/usr/bin/pmckeys" --list-midi 2>&1)
+if [[ $midi == "pmckeys: no MIDI system:"* || $midi == "in "* || $midi == "out "* ]]; then ok; else bad "unpacked pmckeys --list-midi said <$midi>"; fi
+grep -q 'librtmidi6' <<<"$fields" && ok || bad "the package does not depend on librtmidi6"
 echo "package: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,0 +1,72 @@
+#include "frontend/Backup.h"
+
+#include <unistd.h>
+
+#include <cstring>
+#include <iostream>
+#include <vector>
+
+#include "commandmodel/Dad10.h"
+#include "frontend/CommandLine.h"
+#include "midi/AtomicFile.h"
+#include "midi/DumpCapture.h"
+#include "midi/MidiConnection.h"
+#include "midi/QuietWait.h"
+#include "midi/SysexData.h"
+
+namespace {
+
+const char* const kNothingSaved = ": the MIDI connection lost or changed data; nothing saved";
+
+}  // namespace
+
+int Backup::fail(const std::string& error) const {
+  std::cerr << "pmckeys: " << error << std::endl;
+  return EXIT_NOT_DONE;
+}
+
+bool Backup::takeDump(Dad10& dad10, MidiInput& input, const std::string& label, MidiBytes& dump, std::string& error) {
+  error.clear();
+  DumpCapture capture(input, label);
+  capture.discardPending();
+  dad10.pressKey("MIDIDATADUMPCOMPLETE", false);
+  dump = capture.take();
+  dad10.pressKey("ENDMIDIDATADUMPCOMPLETE", false);
+  std::vector<MidiBytes> messages;
+  std::string fault;
+  if (dump.empty()) {
+    error = "no data dump arrived on " + fPort + " within " + std::to_string(QuietWait::FIRST_MESSAGE_MS / 1000) +
+            " s: is the device's MIDI OUT connected to it?";
+  } else if (!SysexData::split(dump, messages, fault)) {
+    error = "the dump is not whole System Exclusive: " + fault + kNothingSaved;
+  }
+  return error.empty();
+}
+
+int Backup::run() {
+  if (AtomicFile::exists(fFile)) return fail(AtomicFile::existsMessage(fFile));
+  const std::string folder = AtomicFile::folderOf(fFile);
+  if (access(folder.c_str(), W_OK | X_OK) != 0) return fail("cannot write in " + folder + ": " + std::strerror(errno));
+  MidiConnection midi;
+  std::string error;
+  if (!midi.open(error)) return fail(error);
+  std::unique_ptr<MidiInput> input = midi.openInput(fPort, error);
+  if (!input) return fail(error);
+  Dad10& dad10 = *Dad10::getInstance();
+  if (!dad10.initSucceeded()) return fail("no board on the serial line: the dump cannot be started");
+  MidiBytes first, second;
+  if (!takeDump(dad10, *input, "dump 1: ", first, error) || !takeDump(dad10, *input, "dump 2: ", second, error)) {
+    return fail(error);
+  }
+  const std::size_t differ = SysexData::firstDifference(first, second);
+  if (differ != std::string::npos) {
+    return fail("the two dumps differ (first at byte " + std::to_string(differ) + ")" + kNothingSaved);
+  }
+  if (!AtomicFile::create(fFile, first, error)) return fail(error);
+  std::vector<MidiBytes> messages;
+  std::string fault;
+  SysexData::split(first, messages, fault);
+  std::cout << "saved " << messages.size() << " messages, " << first.size() << " bytes to " << fFile
+            << " (two dumps agreed)" << std::endl;
+  return EXIT_DONE;
+}

@@ -1,0 +1,35 @@
+// Backup: `pmckeys backup FILE`, the device's whole memory saved as a .syx
+// file. The device sends its memory as System Exclusive when the keys of
+// MIDIDATADUMPCOMPLETE are pressed; MIDI has no checksum and a cheap
+// interface may drop bytes unseen, so the dump is taken twice and kept only
+// when both agree byte for byte. ENDMIDIDATADUMPCOMPLETE follows every
+// dump, taken or not, so that the device is back in performance mode.
+//
+// The MIDI input is opened before the serial line, so that a missing input
+// costs no trip through the menus; FILE is never overwritten.
+#ifndef PMCKEYS_FRONTEND_BACKUP_H
+#define PMCKEYS_FRONTEND_BACKUP_H
+
+#include <string>
+
+#include "midi/MidiSystem.h"
+
+class Dad10;
+
+class Backup {
+public:
+  explicit Backup(const std::string& file) : fFile(file) {}
+  // The exit status; the reason for a failure is on standard error.
+  int run();
+
+private:
+  // Presses the dump's keys, takes it and presses the way back; false with
+  // `error` set when no whole dump came.
+  bool takeDump(Dad10& dad10, MidiInput& input, const std::string& label, MidiBytes& dump, std::string& error);
+  int fail(const std::string& error) const;
+
+  std::string fFile;
+  std::string fPort;
+};
+
+#endif

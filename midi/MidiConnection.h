@@ -1,0 +1,33 @@
+// MidiConnection: the MIDI side of one pmckeys run: the MIDI system from the
+// module, and the ports that PMCKEYS_MIDI_IN and PMCKEYS_MIDI_OUT choose
+// (PortChoice). Owns the system; the caller owns the ports it opens and
+// drops them before the connection.
+#ifndef PMCKEYS_MIDI_MIDICONNECTION_H
+#define PMCKEYS_MIDI_MIDICONNECTION_H
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "midi/MidiSystem.h"
+
+class MidiConnection {
+public:
+  // Loads the module and opens the system; false with `error` set.
+  bool open(std::string& error);
+  MidiSystem& system() { return *fSystem; }
+
+  // The chosen port's full name goes to `port`; null with `error` set.
+  std::unique_ptr<MidiInput> openInput(std::string& port, std::string& error);
+  std::unique_ptr<MidiOutput> openOutput(std::string& port, std::string& error);
+
+  // Every port, "in  NAME" or "out NAME", inputs first.
+  std::vector<std::string> listing();
+
+private:
+  bool choose(MidiSystem::Direction direction, std::string& port, std::string& error);
+
+  std::unique_ptr<MidiSystem> fSystem;
+};
+
+#endif

@@ -1,0 +1,49 @@
+#include "midi/MidiLibraries.h"
+
+#include <RtMidi.h>
+
+#include <iostream>
+
+#ifdef PMCKEYS_HAVE_JACK
+#include <jack/jack.h>
+#endif
+
+namespace {
+
+#ifdef PMCKEYS_HAVE_JACK
+void jackSilent(const char*) {}
+
+bool jackServerRunning(const std::string& clientName) {
+  jack_status_t status;
+  jack_client_t* client = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
+  if (client == nullptr) return false;
+  jack_client_close(client);
+  return true;
+}
+#endif
+
+}  // namespace
+
+void MidiLibraries::silence() {
+  silenceAlsa();
+#ifdef PMCKEYS_HAVE_JACK
+  jack_set_error_function(jackSilent);
+  jack_set_info_function(jackSilent);
+#endif
+}
+
+std::string MidiLibraries::unavailable(int api, const std::string& clientName) {
+  if (api == RtMidi::LINUX_ALSA && !alsaSequencerAvailable()) {
+    return "the ALSA sequencer is not available (is the snd-seq module loaded?)";
+  }
+#ifdef PMCKEYS_HAVE_JACK
+  if (api == RtMidi::UNIX_JACK && !jackServerRunning(clientName)) return "no JACK server is running";
+#else
+  (void)clientName;
+#endif
+  return "";
+}
+
+MidiLibraries::QuietCerr::QuietCerr() : fSaved(std::cerr.rdbuf(&fSink)) {}
+
+MidiLibraries::QuietCerr::~QuietCerr() { std::cerr.rdbuf(fSaved); }

@@ -1,0 +1,61 @@
+#include "midi/MidiModule.h"
+
+#include <dlfcn.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+namespace {
+
+using OpenFunction = MidiSystem* (*)(const char*, std::string*);
+
+const std::string kModule = PMCKEYS_MIDI_MODULE;
+// The installed module's folder, from the installed program's.
+const std::string kModuleFolder = PMCKEYS_MIDI_MODULE_DIR;
+
+// The running program's real path: /proc/self/exe where there is one
+// (dladdr gives only argv[0] there), else the image that holds this code.
+std::string programPath() {
+  char path[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n > 0) return std::string(path, static_cast<std::size_t>(n));
+  Dl_info info;
+  if (dladdr(reinterpret_cast<void*>(&programPath), &info) == 0 || info.dli_fname == nullptr) return "";
+  char* real = realpath(info.dli_fname, nullptr);
+  std::string resolved = real != nullptr ? real : info.dli_fname;
+  free(real);
+  return resolved;
+}
+
+void* load(std::string& error) {
+  const std::vector<std::string> paths = MidiModule::candidates();
+  for (const std::string& path : paths) {
+    if (access(path.c_str(), F_OK) != 0) continue;
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (module == nullptr) error = std::string("cannot load the MIDI module: ") + dlerror();
+    return module;
+  }
+  error = "the MIDI module " + kModule + " is missing (looked for " + paths[0] + " and " + paths[1] +
+          "): reinstall pmckeys";
+  return nullptr;
+}
+
+}  // namespace
+
+std::vector<std::string> MidiModule::candidates() {
+  const std::string program = programPath();
+  const std::string folder = program.substr(0, program.rfind('/') + 1);
+  return {folder + kModule, folder + kModuleFolder + "/" + kModule};
+}
+
+std::unique_ptr<MidiSystem> MidiModule::open(const std::string& clientName, std::string& error) {
+  static void* module = nullptr;
+  if (module == nullptr) module = load(error);
+  if (module == nullptr) return nullptr;
+  auto openSystem = reinterpret_cast<OpenFunction>(dlsym(module, "pmckeys_midi_open"));
+  if (openSystem == nullptr) {
+    error = "cannot load the MIDI module: it has no pmckeys_midi_open";
+    return nullptr;
+  }
+  return std::unique_ptr<MidiSystem>(openSystem(clientName.c_str(), &error));
+}

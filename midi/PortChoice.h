@@ -1,0 +1,30 @@
+// PortChoice: which MIDI port a run uses. The user names it by a part of
+// its name in any letter case, as one types "UM-ONE" for
+// "UM-ONE:UM-ONE MIDI 1 24:0"; a name matched whole wins over names that
+// merely contain it. Named by nobody, the port is the only one there is,
+// not counting the ALSA's "Midi Through" port, which every Linux has and
+// no device is on.
+#ifndef PMCKEYS_MIDI_PORTCHOICE_H
+#define PMCKEYS_MIDI_PORTCHOICE_H
+
+#include <string>
+#include <vector>
+
+class PortChoice {
+public:
+  // What is being chosen, for the error texts: "input", "PMCKEYS_MIDI_IN",
+  // the system's name.
+  struct Request {
+    std::string kind;
+    std::string variable;
+    std::string system;
+  };
+
+  // The index in `ports` of the one `wanted` names ("" for: the only one),
+  // or -1 with `error` set: one line saying why, then the ports that exist,
+  // one per line.
+  static int choose(const std::vector<std::string>& ports, const std::string& wanted, const Request& request,
+                    std::string& error);
+};
+
+#endif

@@ -1,0 +1,41 @@
+#include "midi/RtMidiInput.h"
+
+#include <RtMidi.h>
+
+#include <chrono>
+
+namespace {
+
+void keepError(RtMidiError::Type, const std::string& text, void* error) {
+  std::string& kept = *static_cast<std::string*>(error);
+  if (kept.empty()) kept = text;
+}
+
+}  // namespace
+
+RtMidiInput::RtMidiInput(std::unique_ptr<RtMidiIn> midi) : fMidi(std::move(midi)) {
+  fMidi->setErrorCallback(keepError, &fError);
+  fMidi->ignoreTypes(false, true, true);
+  fMidi->setCallback(arrived, this);
+}
+
+RtMidiInput::~RtMidiInput() = default;
+
+void RtMidiInput::arrived(double, std::vector<unsigned char>* message, void* self) {
+  RtMidiInput& input = *static_cast<RtMidiInput*>(self);
+  {
+    std::lock_guard<std::mutex> lock(input.fMutex);
+    input.fQueue.push_back(*message);
+  }
+  input.fArrived.notify_one();
+}
+
+bool RtMidiInput::receive(MidiBytes& message, int timeoutMs) {
+  std::unique_lock<std::mutex> lock(fMutex);
+  if (!fArrived.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !fQueue.empty(); })) {
+    return false;
+  }
+  message = std::move(fQueue.front());
+  fQueue.pop_front();
+  return true;
+}

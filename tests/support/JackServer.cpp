@@ -1,0 +1,51 @@
+#include "tests/support/JackServer.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <jack/jack.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+void quiet(const char*) {}
+
+bool answers() {
+  jack_status_t status;
+  jack_client_t* client = jack_client_open("probe", JackNoStartServer, &status);
+  if (client != nullptr) jack_client_close(client);
+  return client != nullptr;
+}
+
+}  // namespace
+
+JackServer::JackServer() {
+  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+  const std::string name = std::string(test->name()) + "-" + std::to_string(getpid());
+  setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
+  setenv("PMCKEYS_MIDI_API", "jack", 1);
+  jack_set_error_function(quiet);
+  jack_set_info_function(quiet);
+  fPid = fork();
+  if (fPid == 0) {
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
+    execlp("jackd", "jackd", "-n", name.c_str(), "--no-realtime", "-d", "dummy", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  for (int i = 0; i < 100 && !fRunning; ++i) {
+    usleep(50000);
+    fRunning = answers();
+  }
+}
+
+JackServer::~JackServer() {
+  if (fPid <= 0) return;
+  kill(fPid, SIGTERM);
+  waitpid(fPid, nullptr, 0);
+  unsetenv("JACK_DEFAULT_SERVER");
+  unsetenv("PMCKEYS_MIDI_API");
+}

@@ -1,0 +1,28 @@
+// A JACK server of the test's own on the dummy audio backend, so that tests
+// side by side never see each other's MIDI ports. The constructor starts
+// `jackd -n NAME --no-realtime -d dummy` (NAME: the test's name and this
+// process's id), points this process and every program it starts at it
+// (JACK_DEFAULT_SERVER, PMCKEYS_MIDI_API=jack) and waits until it answers;
+// the destructor stops it.
+#ifndef PMCKEYS_TESTS_SUPPORT_JACKSERVER_H
+#define PMCKEYS_TESTS_SUPPORT_JACKSERVER_H
+
+#include <sys/types.h>
+
+#include <string>
+
+class JackServer {
+public:
+  JackServer();
+  ~JackServer();
+  JackServer(const JackServer&) = delete;
+  JackServer& operator=(const JackServer&) = delete;
+
+  bool running() const { return fRunning; }
+
+private:
+  pid_t fPid = -1;
+  bool fRunning = false;
+};
+
+#endif
