@@ -21,12 +21,18 @@ public:
   explicit Backup(const std::string& file) : fFile(file) {}
   // The exit status; the reason for a failure is on standard error.
   int run();
+  // What run() refuses before it opens anything (FILE exists, its folder is
+  // not writable), and the keys it presses when both dumps come, pressed on
+  // the device model Dad10::getInstance() gives: a script is checked so, on
+  // a model that presses nothing.
+  int check() const;
 
 private:
   // Presses the dump's keys, takes it and presses the way back; false with
   // `error` set when no whole dump came.
   bool takeDump(Dad10& dad10, MidiInput& input, const std::string& label, MidiBytes& dump, std::string& error);
   int fail(const std::string& error) const;
+  int refusal() const;  // EXIT_DONE when run() may start
 
   std::string fFile;
   std::string fPort;

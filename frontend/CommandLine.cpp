@@ -112,7 +112,26 @@ bool oneFile(const App& app) {
 
 int runBackup(const App& app) { return oneFile(app) ? Backup(app.args()[1]).run() : EXIT_USAGE; }
 
+int checkBackup(const App& app, std::set<std::string>& written) {
+  if (!oneFile(app)) return EXIT_USAGE;
+  const std::string file = app.args()[1];  // args() is a copy
+  if (written.count(file) != 0) {
+    std::cerr << "pmckeys: " << file << " will exist by then (an earlier line backs up to it): choose another name"
+              << std::endl;
+    return EXIT_NOT_DONE;
+  }
+  const int status = Backup(file).check();
+  if (status == EXIT_DONE) written.insert(file);
+  return status;
+}
+
 int runRestore(const App& app) { return oneFile(app) ? Restore(app.args()[1]).run() : EXIT_USAGE; }
+
+// A dump that an earlier line saves is checked when it is read, after that line.
+int checkRestore(const App& app, std::set<std::string>& written) {
+  if (!oneFile(app)) return EXIT_USAGE;
+  return written.count(app.args()[1]) != 0 ? EXIT_DONE : Restore(app.args()[1]).check();
+}
 
 int runHelp(const App& app) {
   displayHelp(app);
@@ -156,22 +175,22 @@ int runListMidi(const App&) {
 // the forms in this order.
 const std::vector<CommandForm> kForms = {
     {CommandForm::TRAIL_PREFIX, "R", nullptr, "r TOKEN...",
-     "press the tokens, then the way back to performance mode", runKeySequence, 0},
+     "press the tokens, then the way back to performance mode", runKeySequence, 0, true},
     {CommandForm::TRAIL_PREFIX, "RD", nullptr, "rd TOKEN...", "as r, and print the way back first",
-     runKeySequence, 0},
+     runKeySequence, 0, true},
     {CommandForm::KEYWORD, "CABLE", nullptr, "cable", "how to wire the cable and the board", runCable, 0},
     {CommandForm::KEYWORD, "COMMANDS", nullptr, "commands", "list the key names and compound commands",
      runCommands, 0},
     {CommandForm::KEYWORD, "PMCCHANNEL", nullptr, "pmcchannel CHANNEL",
-     "set the device's MIDI channel (1 to 16) and return", runChannel, 0},
+     "set the device's MIDI channel (1 to 16) and return", runChannel, 0, true},
     {CommandForm::KEYWORD, "CALIBRATEPEDAL", nullptr, "calibratepedal PEDAL",
-     "calibrate expression pedal 1 or 2, asking you to move it", runCalibration, 0},
+     "calibrate expression pedal 1 or 2, asking you to move it", runCalibration, 0, true},
     {CommandForm::KEYWORD, "STARTCALIBRATEPEDAL", nullptr, "startcalibratepedal PEDAL",
-     "walk into the setup of pedal 1 or 2 and stay there", runStartCalibration, 0},
+     "walk into the setup of pedal 1 or 2 and stay there", runStartCalibration, 0, true},
     {CommandForm::KEYWORD, "BACKUP", nullptr, "backup FILE",
-     "save the device's memory over MIDI (two dumps that agree)", runBackup, 0},
+     "save the device's memory over MIDI (two dumps that agree)", runBackup, 0, true, checkBackup},
     {CommandForm::KEYWORD, "RESTORE", nullptr, "restore FILE", "send a saved dump back to the device over MIDI",
-     runRestore, 0},
+     runRestore, 0, true, checkRestore},
     {CommandForm::SESSION, "HOME", nullptr, "home",
      "press the model's way back to performance mode", nullptr, 0},
     {CommandForm::SESSION, "RESET-MODEL", nullptr, "reset-model",
@@ -197,12 +216,8 @@ const CommandForm* findOption(const std::string& word) {
 }
 
 const CommandForm* findKeyword(const std::string& folded) {
-  for (const CommandForm& form : kForms) {
-    if ((form.kind == CommandForm::KEYWORD || form.kind == CommandForm::TRAIL_PREFIX) && folded == form.word) {
-      return &form;
-    }
-  }
-  return nullptr;
+  const CommandForm* form = findForm(folded);
+  return form != nullptr && form->kind != CommandForm::SESSION ? form : nullptr;
 }
 
 int runOption(const CommandForm& option, const App& app) {
@@ -244,29 +259,39 @@ int runGuarded(int argc, char** argv) {
   try {
     return dispatch(argc, argv);
   } catch (const std::exception&) {
-    return reportFailure("");
+    return reportFailure();
   }
 }
 
 }  // namespace
 
-int runWords(const std::vector<std::string>& words) {
+int runWords(const std::vector<std::string>& words, std::set<std::string>* written) {
   const App app("pmckeys", words);
   const CommandForm* keyword = findKeyword(foldedFirst(app));
-  return keyword != nullptr ? keyword->run(app) : runKeySequence(app);
+  if (keyword == nullptr) return runKeySequence(app);
+  return written != nullptr && keyword->check != nullptr ? keyword->check(app, *written) : keyword->run(app);
+}
+
+const CommandForm* findForm(const std::string& word) {
+  std::string folded = word;
+  Conversions::toUpper(folded);
+  for (const CommandForm& form : kForms) {
+    if (form.kind != CommandForm::OPTION && folded == form.word) return &form;
+  }
+  return nullptr;
 }
 
 bool isOption(const std::string& word) { return findOption(word) != nullptr; }
 
-int reportFailure(const std::string& where) {
+int reportFailure() {
   try {
     throw;
   } catch (const SerialPortBusyException& e) {
-    std::cerr << "pmckeys: " << where << e.what() << std::endl;  // nothing was sent
+    reportBusy(e);  // nothing was sent
   } catch (const std::exception& e) {
     std::cout << std::flush;
-    std::cerr << "pmckeys: " << where << e.what()
-              << " (the device may be left inside its menus: check its display)" << std::endl;
+    std::cerr << "pmckeys: " << e.what() << " (the device may be left inside its menus: check its display)"
+              << std::endl;
   }
   return EXIT_NOT_DONE;
 }

@@ -86,7 +86,7 @@ ScriptCheck::Result ScriptCheck::check(const std::vector<std::string>& words) {
   {
     CaughtStreams streams;
     InstanceSwap swap(&fDad10);
-    status = Session::dispatch(words, fPort->model());
+    status = Session::dispatch(words, fPort->model(), &fWritten);
     result.messages = messageLines(streams.errors());
     result.plan.readsAnswers = streams.answersRead();
   }

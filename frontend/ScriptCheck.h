@@ -7,6 +7,7 @@
 #ifndef PMCKEYS_FRONTEND_SCRIPTCHECK_H
 #define PMCKEYS_FRONTEND_SCRIPTCHECK_H
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,7 @@ public:
 private:
   TrackedPort* fPort;  // owned by fDad10
   Dad10 fDad10;
+  std::set<std::string> fWritten;  // the files the lines checked so far write
 };
 
 #endif

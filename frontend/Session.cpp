@@ -7,7 +7,6 @@
 
 #include "commandmodel/Dad10.h"
 #include "frontend/CommandLine.h"
-#include "frontend/Conversions.h"
 #include "frontend/TrackedPort.h"
 #include "ports/HardwarePortFactory.h"
 
@@ -82,6 +81,51 @@ private:
   char fLast = 0;
 };
 
+// Puts where a script's line stands ("setup.txt:3: ") into the messages
+// written while it runs: "pmckeys: " at the start of a line becomes
+// "pmckeys: setup.txt:3: ". Everything else passes as it comes.
+class MessagePrefix : public std::streambuf {
+public:
+  explicit MessagePrefix(const std::string& where)
+      : fPrefix("pmckeys: " + where), fBehind(where.empty() ? nullptr : std::cerr.rdbuf(this)) {}
+  ~MessagePrefix() override {
+    if (fBehind == nullptr) return;
+    sync();
+    std::cerr.rdbuf(fBehind);
+  }
+  MessagePrefix(const MessagePrefix&) = delete;
+  MessagePrefix& operator=(const MessagePrefix&) = delete;
+
+protected:
+  int overflow(int c) override {
+    if (c == traits_type::eof()) return 0;
+    fHeld += static_cast<char>(c);
+    if (fAtLineStart && fHeld == kOwn) {
+      fHeld = fPrefix;
+      fAtLineStart = false;
+    } else if (fAtLineStart && kOwn.compare(0, fHeld.size(), fHeld) == 0) {
+      return c;  // may still become "pmckeys: "
+    }
+    fAtLineStart = c == '\n' || c == '\r';
+    return pass() ? c : traits_type::eof();
+  }
+  int sync() override { return pass() && fBehind->pubsync() == 0 ? 0 : -1; }
+
+private:
+  bool pass() {
+    const std::streamsize written = fBehind->sputn(fHeld.data(), static_cast<std::streamsize>(fHeld.size()));
+    const bool whole = written == static_cast<std::streamsize>(fHeld.size());
+    fHeld.clear();
+    return whole;
+  }
+
+  const std::string kOwn = "pmckeys: ";
+  std::string fPrefix;
+  std::streambuf* fBehind;
+  std::string fHeld;
+  bool fAtLineStart = true;
+};
+
 }  // namespace
 
 Session::Session() {
@@ -90,39 +134,37 @@ Session::Session() {
   HardwarePortFactory::setInstance(gFactory);
 }
 
-int Session::dispatch(const std::vector<std::string>& words, const MenuModel& where) {
-  std::string first = words.front();
-  Conversions::toUpper(first);
+int Session::dispatch(const std::vector<std::string>& words, const MenuModel& where, std::set<std::string>* written) {
   if (isOption(words.front())) {
     std::cerr << "pmckeys: " << words.front() << " is an option of the command line, not a command" << std::endl;
     return EXIT_USAGE;
   }
-  if (first == "HOME") return home(words, where);
-  if (first == "RESET-MODEL" || first == "QUIT") {
+  const CommandForm* form = findForm(words.front());
+  if (form != nullptr && form->kind == CommandForm::SESSION) {
+    if (std::string(form->word) == "HOME") return home(words, where);
     std::cerr << "pmckeys: " << words.front() << " is a command of the console only" << std::endl;
     return EXIT_USAGE;
   }
-  if ((first == "R" || first == "RD") && !where.inPerformanceMode()) {
-    std::cerr << "pmckeys: refused: the way back along the trail leads to performance mode only from there, and "
-                 "the device is at "
+  if (form != nullptr && form->fromPerformanceMode && !where.inPerformanceMode()) {
+    std::cerr << "pmckeys: refused: " << words.front() << " works from performance mode only, and the device is at "
               << where.place() << ": put home before it" << std::endl;
     return EXIT_NOT_DONE;
   }
-  return runWords(words);
+  return runWords(words, written);
 }
 
 int Session::run(const std::vector<std::string>& words, const Plan& plan, const std::string& where) {
   LineEnds lineEnds;
+  MessagePrefix prefix(where);
   try {
     if (plan.keys > 0 && !open()) {
-      std::cerr << "pmckeys: " << where << "Error during initialization of WinIo." << std::endl;
+      std::cerr << "pmckeys: Error during initialization of WinIo." << std::endl;
       return EXIT_NOT_DONE;
     }
     if (!plan.readsAnswers) return dispatch(words, model());
     AnswersFromTerminal answers;
     if (!answers.good()) {
-      std::cerr << "pmckeys: " << where << "cannot read answers from /dev/tty: " << std::strerror(errno)
-                << std::endl;
+      std::cerr << "pmckeys: cannot read answers from /dev/tty: " << std::strerror(errno) << std::endl;
       return EXIT_NOT_DONE;
     }
     return dispatch(words, model());
@@ -131,7 +173,7 @@ int Session::run(const std::vector<std::string>& words, const Plan& plan, const 
     throw;
   } catch (const std::exception&) {
     if (port() != nullptr) Dad10::getInstance()->forgetTrail();
-    return reportFailure(where);
+    return reportFailure();
   }
 }
 

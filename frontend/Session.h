@@ -10,6 +10,7 @@
 #ifndef PMCKEYS_FRONTEND_SESSION_H
 #define PMCKEYS_FRONTEND_SESSION_H
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,12 +31,16 @@ public:
   Session();
 
   // Runs a line's words on the device model getInstance() returns, with the
-  // device at where. Writes its own messages; throws what the port throws.
-  static int dispatch(const std::vector<std::string>& words, const MenuModel& where);
+  // device at where; given the files a script writes (see runWords()), the
+  // checks of the forms that have their own. Writes its own messages;
+  // throws what the port throws.
+  static int dispatch(const std::vector<std::string>& words, const MenuModel& where,
+                      std::set<std::string>* written = nullptr);
 
-  // Runs a checked line on the device. Failures are written as "pmckeys: "
-  // + where + the usual message, and give status 1. Throws
-  // TrackedPort::Stopped when a stop was requested, after the key in progress.
+  // Runs a checked line on the device. Its messages on standard error say
+  // "pmckeys: " + where + the usual message; a failure gives status 1.
+  // Throws TrackedPort::Stopped when a stop was requested, after the key in
+  // progress.
   int run(const std::vector<std::string>& words, const Plan& plan, const std::string& where);
 
   // Where the model says the device is; performance mode until the line is open.

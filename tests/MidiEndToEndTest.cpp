@@ -292,4 +292,25 @@ TEST(Midi, RestoreSendsTheFileToThePortChosenByName) {
   EXPECT_EQ(arrivals(*in), kSaved);
 }
 
+// A factory reset between the two, on one open line: the restore is checked
+// when it runs, after the backup that writes its file.
+TEST(Midi, AScriptBacksUpAndRestoresOnOneOpenLine) {
+  JackServer jack;
+  ASSERT_TRUE(jack.running());
+  Folder folder;
+  std::string error;
+  std::unique_ptr<MidiSystem> synth = RtMidiSystem::open("synth", error);
+  std::unique_ptr<MidiInput> in = synth->openVirtualInput("in", error);
+  FakeDevice device({kDump, kDump});
+  const std::string file = folder.path + "/patches.syx";
+  const ProcessResult result = device.run(
+      {"--script", folder.file("show.txt", fromText("backup " + file + "\nfactorypresets enter enter\nhome\nrestore " +
+                                                    file + "\n"))});
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.out, "saved 3 messages, 1328 bytes to " + file + " (two dumps agreed)\nsent 3 messages, 1328 bytes "
+                        "from " + file + "\n");
+  EXPECT_EQ(device.stop(), kRound + kRound + "MMMMEMMMMMMEE" + "MMEME");
+  EXPECT_EQ(arrivals(*in), kSaved);
+}
+
 }  // namespace

@@ -36,21 +36,24 @@ TEST(Script, EveryFormOnOneOpenLine) {
 
 TEST(Script, IsCheckedWholeBeforeAnythingIsPressed) {
   const SimRun run = runUnderSim({"--script", "-"}, {},
-                                 "r factorypresets enter\nmenu foo\npmcchannel 17\npmcchannel\n--version\nhome\n"
-                                 "editbank enter\nr editset\nhome\nexpndpatch\nhome\nquit\n");
+                                 "r factorypresets enter\npmcchannel 17\npmcchannel\nbackup /etc/hostname\n"
+                                 "restore /nonexistent.syx\nmenu foo\n--version\nhome\neditbank enter\nr editset\n"
+                                 "home\nexpndpatch\nhome\nquit\n");
   EXPECT_EQ(run.process.status, 1);
   EXPECT_EQ(run.process.err,
             "pmckeys: -:1: refused: the way back along the trail would confirm factory reset: erases every patch, "
             "bank and set at PRESSENTERRESET; press the keys without r and leave the menus by hand\n"
-            "pmckeys: -:2: WARNING: unknown command: <FOO>\n"
-            "pmckeys: -:3: Dad10::setDad10Channel called with invalid channel : <17>\n"
-            "pmckeys: -:4: channel number (1 to 16) required on command line!\n"
-            "pmckeys: -:5: --version is an option of the command line, not a command\n"
-            "pmckeys: -:8: refused: the way back along the trail leads to performance mode only from there, and the "
-            "device is at EDITBANKNR: put home before it\n"
-            "pmckeys: -:11: refused: no way home from EXPNDPATCH that the model knows: ENTER there confirms rewrites "
+            "pmckeys: -:2: Dad10::setDad10Channel called with invalid channel : <17>\n"
+            "pmckeys: -:3: channel number (1 to 16) required on command line!\n"
+            "pmckeys: -:4: /etc/hostname exists: choose another name or remove it\n"
+            "pmckeys: -:5: cannot read /nonexistent.syx: No such file or directory\n"
+            "pmckeys: -:6: WARNING: unknown command: <FOO>\n"
+            "pmckeys: -:7: --version is an option of the command line, not a command\n"
+            "pmckeys: -:10: refused: r works from performance mode only, and the device is at EDITBANKNR: put home "
+            "before it\n"
+            "pmckeys: -:13: refused: no way home from EXPNDPATCH that the model knows: ENTER there confirms rewrites "
             "patches (expands running status); leave the step by hand\n"
-            "pmckeys: -:12: quit is a command of the console only\n");
+            "pmckeys: -:14: quit is a command of the console only\n");
   EXPECT_EQ(run.bytes, "");
   EXPECT_LT(run.process.seconds, 1.5);  // the line was never opened
   ProcessOptions options;
