@@ -90,7 +90,7 @@ public:
       : fPrefix("pmckeys: " + where), fBehind(where.empty() ? nullptr : std::cerr.rdbuf(this)) {}
   ~MessagePrefix() override {
     if (fBehind == nullptr) return;
-    sync();
+    pass();
     std::cerr.rdbuf(fBehind);
   }
   MessagePrefix(const MessagePrefix&) = delete;
