@@ -22,6 +22,7 @@ struct LineEditor::Library {
   decltype(&el_init) init = nullptr;
   decltype(&el_end) end = nullptr;
   decltype(&el_set) set = nullptr;
+  decltype(&el_wset) wset = nullptr;
   decltype(&el_gets) gets = nullptr;
   decltype(&el_line) line = nullptr;
   decltype(&el_insertstr) insertstr = nullptr;
@@ -37,7 +38,7 @@ struct LineEditor::Library {
 
   bool load() {
     handle = dlopen(PMCKEYS_LIBEDIT, RTLD_NOW | RTLD_LOCAL);
-    return handle != nullptr && find(init, "el_init") && find(end, "el_end") && find(set, "el_set") &&
+    return handle != nullptr && find(init, "el_init") && find(end, "el_end") && find(set, "el_set") && find(wset, "el_wset") &&
            find(gets, "el_gets") && find(line, "el_line") &&
            find(insertstr, "el_insertstr") && find(historyInit, "history_init") &&
            find(historyEnd, "history_end") && find(historyCall, "history");
@@ -107,8 +108,9 @@ bool LineEditor::open(std::string& error) {
   fLib->set(el, EL_SIGNAL, 1);
   fLib->set(el, EL_PROMPT, &LineEditor::prompt);
   fLib->set(el, EL_HIST, fLib->historyCall, fState->history);
-  fLib->set(el, EL_ADDFN, "pmckeys-complete", "complete a keyword, key name or compound command",
-            &LineEditor::completeWord);
+  // The wide form: the narrow one copies the name and help and never frees them.
+  fLib->wset(el, EL_ADDFN, L"pmckeys-complete", L"complete a keyword, key name or compound command",
+             &LineEditor::completeWord);
   fLib->set(el, EL_BIND, "^I", "pmckeys-complete", nullptr);
   return true;
 }
