@@ -6,7 +6,12 @@
 // pseudo-terminal); their wall time is set against the sum of the documented
 // pauses (2 s after opening the line, 2 x 15 ms + 50 ms per key, 500 ms
 // before a return). Ten commands run as one script (one open line) and as
-// ten runs, side by side. The board-less forms are timed beside /bin/true.
+// ten runs, side by side. A backup of a 64 KiB simulated dump runs through
+// pmckeys-sim on a JACK server of its own, at full MIDI speed; its wall time
+// is set against twice the dump's wire time, the key pauses and the two quiet
+// waits, and the file against the simulated memory. The board-less forms are
+// timed beside /bin/true, and so are two programs that do nothing, one with
+// libedit linked: what loading it would add to every start.
 #include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>
@@ -18,8 +23,13 @@
 #include <algorithm>
 #include <cstring>
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
+
+#include "midi/QuietWait.h"
+#include "simulator/DeviceMemory.h"
 
 namespace {
 
@@ -60,10 +70,6 @@ double median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-void printRow(const char* name, const Measure& m, double pauses) {
-  printf("%-22s %10.3f %10.3f %8.4f %9.3f%%\n", name, m.wall, pauses, m.wall / pauses, 100.0 * m.cpu / m.wall);
-}
-
 pid_t startBoard(const std::string& sim, std::string& device) {
   int out[2];
   if (pipe(out) != 0) exit(1);
@@ -83,6 +89,14 @@ pid_t startBoard(const std::string& sim, std::string& device) {
   return pid;
 }
 
+// The pauses of a run that presses `keys` keys: 2 s after opening the line,
+// 80 ms a key.
+double keyPauses(int keys) { return 2.0 + keys * 0.080; }
+
+void printRow(const char* name, const Measure& m, double pauses) {
+  printf("%-22s %10.3f %10.3f %8.4f %9.3f%%\n", name, m.wall, pauses, m.wall / pauses, 100.0 * m.cpu / m.wall);
+}
+
 void sequences(const std::string& pmckeys, const std::string& device) {
   printf("%-22s %10s %10s %8s %10s\n", "key sequence", "wall (s)", "pauses (s)", "ratio", "cpu/wall");
   struct Case {
@@ -97,9 +111,8 @@ void sequences(const std::string& pmckeys, const std::string& device) {
     if (c.returnAlong) argv.push_back("r");
     for (int i = 0; i < c.keys; ++i) argv.push_back("0");  // a digit moves nothing in the menus
     const int pressed = c.keys + (c.returnAlong ? 1 : 0);  // the return presses ENTER
-    const double pauses = 2.0 + pressed * 0.080 + (c.returnAlong ? 0.5 : 0.0);
-    const Measure m = run(argv, device);
-    printRow(c.name, m, pauses);
+    const double pauses = keyPauses(pressed) + (c.returnAlong ? 0.5 : 0.0);
+    printRow(c.name, run(argv, device), pauses);
   }
 }
 
@@ -111,23 +124,24 @@ struct Command {
   bool returnPause;
 };
 const Command kTenCommands[] = {
-    {"pmcchannel 16", 21, true},         {"r editbank enter", 8, true},
-    {"editbank enter next", 4, false},   {"prev prev enter prev prev enter", 6, false},
-    {"rd editset", 7, true},             {"startcalibratepedal 1", 18, false},
-    {"enter enter endcalibratepedal1", 22, false}, {"r utilities", 9, true},
-    {"pmcchannel 5", 20, true},          {"r midi", 12, true},
+    {"pmcchannel 16", 21, true},       {"r editbank enter", 8, true},
+    {"editbank enter next", 4, false}, {"prev prev enter prev prev enter", 6, false},
+    {"rd editset", 7, true},           {"startcalibratepedal 1", 18, false},
+    {"enter enter endcalibratepedal1", 22, false},
+    {"r utilities", 9, true},          {"pmcchannel 5", 20, true},
+    {"r midi", 12, true},
 };
-
-double pausesOf(const Command& c) { return c.keys * 0.080 + (c.returnPause ? 0.5 : 0.0); }
 
 void scriptAgainstRuns(const std::string& pmckeys, const std::string& device) {
   char path[] = "/tmp/pmckeys-bench-XXXXXX";
   const int fd = mkstemp(path);
-  double keyPauses = 0;
+  int keys = 0;
+  double returns = 0;
   Measure runs;
   for (const Command& c : kTenCommands) {
     if (write(fd, c.line, strlen(c.line)) < 0 || write(fd, "\n", 1) < 0) exit(1);
-    keyPauses += pausesOf(c);
+    keys += c.keys;
+    returns += c.returnPause ? 0.5 : 0.0;
     std::vector<std::string> argv{pmckeys};
     for (const char* word = c.line; *word != '\0';) {
       const std::size_t length = strcspn(word, " ");
@@ -142,9 +156,64 @@ void scriptAgainstRuns(const std::string& pmckeys, const std::string& device) {
   const Measure script = run({pmckeys, "--script", path}, device);
   unlink(path);
   printf("\n%-22s %10s %10s %8s %10s\n", "ten commands", "wall (s)", "pauses (s)", "ratio", "cpu/wall");
-  printRow("as one script", script, 2.0 + keyPauses);
-  printRow("as ten runs", runs, 10 * 2.0 + keyPauses);
+  printRow("as one script", script, keyPauses(keys) + returns);
+  printRow("as ten runs", runs, keyPauses(keys) + 9 * 2.0 + returns);  // an opening each
   printf("the script saves %.3f s, %.3f s a command\n", runs.wall - script.wall, (runs.wall - script.wall) / 10);
+}
+
+// A JACK server of the benchmark's own on the dummy audio backend, named
+// for this process; 0 when it did not come up.
+pid_t startJack(const std::string& name) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
+    execlp("jackd", "jackd", "-n", name.c_str(), "--no-realtime", "-d", "dummy", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
+  setenv("PMCKEYS_MIDI_API", "jack", 1);
+  const Measure waited = run({"/bin/sh", "-c", "exec jack_wait -w -t 10"}, "");
+  return waited.wall < 10 ? pid : 0;
+}
+
+std::string fileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void midiBackup(const std::string& pmckeys, const std::string& sim) {
+  const std::size_t size = 64 * 1024;
+  printf("\n%-22s %10s %12s %8s %10s  %s\n", "MIDI backup", "wall (s)", "expected (s)", "ratio", "cpu/wall", "file");
+  const pid_t jack = startJack("pmckeys-bench-" + std::to_string(getpid()));
+  if (jack == 0) {
+    printf("no JACK server came up (is jackd2 installed?)\n");
+    return;
+  }
+  char folder[] = "/tmp/pmckeys-bench-XXXXXX";
+  if (mkdtemp(folder) == nullptr) exit(1);
+  const std::string file = std::string(folder) + "/dump.syx", trace = std::string(folder) + "/trace";
+  const Measure m = run({sim, "--dump-size", std::to_string(size), "--trace", trace, "--", pmckeys, "backup", file}, "");
+  // The summary's "N keys received" gives the key pauses.
+  const std::string text = fileText(trace);
+  const std::size_t at = text.find("summary: ");
+  const int keys = at == std::string::npos ? 0 : atoi(text.c_str() + at + 9);
+  const double wire = 2.0 * size * QuietWait::BITS_PER_BYTE / QuietWait::MIDI_BITS_PER_SECOND;
+  const double expected = keyPauses(keys) + wire + 2.0 * QuietWait::LEAST_QUIET_MS / 1000;
+  std::string image;
+  for (const MidiBytes& message : DeviceMemory(size).dump()) image.append(message.begin(), message.end());
+  const std::string saved = fileText(file);
+  printf("%-22s %10.3f %12.3f %8.4f %9.3f%%  %zu bytes, %s\n", "64 KiB, 1,024-byte msgs", m.wall, expected,
+         m.wall / expected, 100.0 * m.cpu / m.wall, saved.size(), saved == image ? "equal to the memory" : "DIFFERENT");
+  printf("%-22s %10s %12.3f  (2 x wire time; %d keys x 80 ms + 2 s; 2 quiet waits of 1 s)\n", "", "", wire, keys);
+  remove(file.c_str());
+  remove(trace.c_str());
+  rmdir(folder);
+  kill(jack, SIGTERM);
+  waitpid(jack, nullptr, 0);
+  unsetenv("JACK_DEFAULT_SERVER");
+  unsetenv("PMCKEYS_MIDI_API");
 }
 
 // probes: a program that does nothing, and the same with libedit linked.
@@ -155,6 +224,7 @@ void startup(const std::string& pmckeys, int runs, char** probes) {
       {"pmckeys (usage)", {pmckeys}},
       {"pmckeys cable", {pmckeys, "cable"}},
       {"pmckeys commands", {pmckeys, "commands"}},
+      {"pmckeys --list-midi", {pmckeys, "--list-midi"}},  // loads the MIDI module: for comparison
   };
   if (probes[0] != nullptr && probes[1] != nullptr) {
     forms.push_back({"empty program", {probes[0]}});
@@ -189,6 +259,7 @@ int main(int argc, char** argv) {
   scriptAgainstRuns(argv[1], device);
   kill(board, SIGINT);
   waitpid(board, nullptr, 0);
+  midiBackup(argv[1], argv[2]);
   startup(argv[1], runs, argc > 5 ? argv + 4 : argv + argc);
   return 0;
 }

@@ -5,7 +5,9 @@
 // an answer.
 //
 // For tests of the tool's error handling it can also misbehave: stay
-// silent, answer a line too long for the tool, or hang up the line.
+// silent, answer a line too long for the tool, or hang up the line. The
+// dump faults (no dump, a dump cut short, a byte changed) are the MIDI
+// side's (SimulatedMidi); the board answers as usual with them.
 #ifndef PMCKEYS_SIMULATOR_SIMULATEDBOARD_H
 #define PMCKEYS_SIMULATOR_SIMULATEDBOARD_H
 
@@ -23,7 +25,7 @@ public:
   // Holds no key character, so a line that echoes it back presses nothing.
   static constexpr const char* REPLY = "ok\n";
 
-  enum class Fault { None, Silent, Overlong, HangUp };
+  enum class Fault { None, Silent, Overlong, HangUp, NoDump, CutDump, FlipDump };
 
   // One character received.
   struct Reception {

@@ -16,8 +16,10 @@
 #include <vector>
 
 #include "frontend/Conversions.h"
+#include "simulator/DeviceMemory.h"
 #include "simulator/PseudoTerminal.h"
 #include "simulator/SimulatedBoard.h"
+#include "simulator/SimulatedMidi.h"
 #include "simulator/SimulatorOptions.h"
 #include "simulator/TraceWriter.h"
 
@@ -45,12 +47,20 @@ int writeFailure(const std::string& where, int error) {
   return 1;
 }
 
-pid_t startCommand(const std::vector<std::string>& command, const std::string& device) {
+// What the command finds the device by. Set here, not in the child: the
+// MIDI libraries' threads make the child of a fork no place for setenv.
+void exportDevice(const std::string& path, const SimulatedMidi& midi) {
+  setenv("PMCKEYS_DEVICE", path.c_str(), 1);
+  if (!midi.on()) return;
+  setenv("PMCKEYS_MIDI_IN", midi.outName().c_str(), 1);
+  setenv("PMCKEYS_MIDI_OUT", midi.inName().c_str(), 1);
+}
+
+pid_t startCommand(const std::vector<std::string>& command) {
   const pid_t pid = fork();
   if (pid == -1) throw std::runtime_error("cannot start <" + command[0] + ">: " + strerror(errno));
   if (pid != 0) return pid;
   signal(SIGPIPE, SIG_DFL);  // ignored here only
-  setenv("PMCKEYS_DEVICE", device.c_str(), 1);
   std::vector<char*> argv;
   argv.reserve(command.size() + 1);
   std::vector<std::string> copies(command);
@@ -70,25 +80,69 @@ bool expectsReturn(const std::vector<std::string>& command) {
 
 int exitStatusOf(int wstatus) { return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus); }
 
+// The simulated device: the board with its menu model, the memory, and the
+// MIDI ports the memory goes out and comes in by.
+struct Device {
+  Device(PseudoTerminal& line, const SimulatorOptions& options)
+      : board(line, options.fault, options.faultAfter), memory(options.dumpSize), midi(options.fault) {}
+  SimulatedBoard board;
+  DeviceMemory memory;
+  SimulatedMidi midi;
+};
+
+// What the device does with its memory when an operation is carried out.
+void carryOut(const MenuModel::Move& move, Device& device, TraceWriter& trace) {
+  if (move.performed.empty()) return;
+  if (move.place == "MIDIDATADUMPCOMPLETE") trace.note(device.midi.startDump(device.memory.dump()));
+  if (move.place == "RESETCOMPLETE") device.memory.factoryReset();
+}
+
+// Serves a key, if one comes within mostMs, and the MIDI that is due;
+// false when no key came.
+bool serveOne(Device& device, int mostMs, TraceWriter& trace, std::chrono::steady_clock::time_point start) {
+  SimulatedBoard::Reception reception;
+  const bool key = device.board.serveOne(device.midi.waitMs(mostMs), reception);
+  if (key) {
+    trace.received(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), reception,
+                   device.board.model());
+    carryOut(reception.move, device, trace);
+  }
+  for (const std::string& text : device.midi.pump(device.memory)) trace.note(text);
+  return key;
+}
+
+void announce(const std::string& path, const SimulatedMidi& midi, const std::string& midiOff, TraceWriter& trace) {
+  trace.line("pmckeys-sim: simulated board on " + path);
+  trace.line("  in another terminal: PMCKEYS_DEVICE=" + path + " pmckeys rd editbank enter");
+  if (midi.on()) {
+    trace.line("  the device's MIDI: PMCKEYS_MIDI_IN='" + midi.outName() + "' PMCKEYS_MIDI_OUT='" + midi.inName() +
+               "' pmckeys backup FILE");
+  } else {
+    trace.line(midiOff);
+  }
+  trace.line("  stop with Ctrl-C");
+}
+
 // where: what out writes to, for the message when a write fails.
 int serve(const SimulatorOptions& options, std::ostream& out, const std::string& where) {
   PseudoTerminal line;
-  SimulatedBoard board(line, options.fault, options.faultAfter);
+  Device device(line, options);
   TraceWriter trace(out, !options.command.empty() && expectsReturn(options.command));
+  std::string error;
+  const std::string midiOff =
+      device.midi.open(error) ? "" : "pmckeys-sim: MIDI is off (no dump goes out or comes in): " + error;
   const auto start = std::chrono::steady_clock::now();
-  const auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
   pid_t child = -1;
   if (options.command.empty()) {
-    trace.line("pmckeys-sim: simulated board on " + line.slavePath());
-    trace.line("  in another terminal: PMCKEYS_DEVICE=" + line.slavePath() + " pmckeys rd editbank enter");
-    trace.line("  stop with Ctrl-C");
+    announce(line.slavePath(), device.midi, midiOff, trace);
   } else {
-    child = startCommand(options.command, line.slavePath());
+    if (!device.midi.on()) trace.line(midiOff);
+    exportDevice(line.slavePath(), device.midi);
+    child = startCommand(options.command);
   }
   int status = -1;
-  SimulatedBoard::Reception reception;
   while (status < 0) {
-    if (board.serveOne(20, reception)) trace.received(elapsed(), reception, board.model());
+    serveOne(device, 20, trace, start);
     const int caught = gSignal;
     gSignal = 0;
     if (caught != 0 && child == -1) status = 128 + caught;
@@ -97,10 +151,11 @@ int serve(const SimulatorOptions& options, std::ostream& out, const std::string&
     int wstatus = 0;
     if (child != -1 && waitpid(child, &wstatus, WNOHANG) == child) {
       status = exitStatusOf(wstatus);
-      while (board.serveOne(0, reception)) trace.received(elapsed(), reception, board.model());
+      while (serveOne(device, 0, trace, start)) {
+      }
     }
   }
-  trace.summary(board.model(), child == -1 ? -1 : status);
+  trace.summary(device.board.model(), device.memory.describe(), child == -1 ? -1 : status);
   return trace.error() != 0 ? writeFailure(where, trace.error()) : status;
 }
 

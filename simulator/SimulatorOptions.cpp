@@ -9,31 +9,42 @@ namespace {
 const int MAX_FAULT_AFTER = 1000000;
 
 const char* const kUsage =
-    "usage: pmckeys-sim [--trace FILE] [--fault FAULT] [--fault-after N] [-- COMMAND [ARG...]]\n"
-    "  with a command: run it with PMCKEYS_DEVICE set to a simulated board and trace every key;\n"
+    "usage: pmckeys-sim [--trace FILE] [--fault FAULT] [--fault-after N] [--dump-size BYTES]\n"
+    "                   [-- COMMAND [ARG...]]\n"
+    "  with a command: run it with PMCKEYS_DEVICE set to a simulated board (and PMCKEYS_MIDI_IN,\n"
+    "  PMCKEYS_MIDI_OUT to the device's MIDI ports) and trace every key;\n"
     "  without one: serve the simulated board until interrupted (Ctrl-C).\n";
 
 const std::vector<SimulatorOption> kOptions = {
     {"--trace", nullptr, "FILE", "write the trace to FILE instead of standard output"},
-    {"--fault", nullptr, "FAULT", "make the board misbehave after --fault-after keys:"},
-    {"--fault-after", nullptr, "N", "keys answered properly before the fault (0 to 1000000; default 0)"},
+    {"--fault", nullptr, "FAULT", "make the simulated device misbehave:"},
+    {"--fault-after", nullptr, "N", "keys answered properly before a board fault (0 to 1000000; default 0)"},
+    {"--dump-size", nullptr, "BYTES", "size of the device's MIDI data dump (11 to 1048576; default 4096)"},
     {"--help", "-h", nullptr, "show this help"},
 };
 
 const std::vector<FaultName> kFaults = {
     {"silent", SimulatedBoard::Fault::Silent, "answer nothing"},
-    {"overlong", SimulatedBoard::Fault::Overlong, "answer a line too long for pmckeys"},
+    {"overlong", SimulatedBoard::Fault::Overlong, "answer a line too long for pmckeys (300 bytes, no line end)"},
     {"hangup", SimulatedBoard::Fault::HangUp, "hang up the line"},
+    {"nodump", SimulatedBoard::Fault::NoDump, "send no MIDI data dump"},
+    {"cutdump", SimulatedBoard::Fault::CutDump, "stop the first dump inside a message"},
+    {"flipdump", SimulatedBoard::Fault::FlipDump, "change one byte of the first dump"},
 };
 
-// A whole decimal number from 0 to MAX_FAULT_AFTER, and nothing else; -1 when not.
-int parseCount(const std::string& text) {
-  int value = 0;
+// A whole decimal number from least to most, and nothing else; -1 when not.
+long parseCount(const std::string& text, long least, long most) {
+  long value = 0;
   for (const char c : text) {
-    if (c < '0' || c > '9' || value > MAX_FAULT_AFTER) return -1;
+    if (c < '0' || c > '9' || value > most) return -1;
     value = value * 10 + (c - '0');
   }
-  return text.empty() || value > MAX_FAULT_AFTER ? -1 : value;
+  return text.empty() || value < least || value > most ? -1 : value;
+}
+
+std::optional<int> badCount(const std::string& name, long least, long most, const std::string& value) {
+  return usageError(name + " takes a whole number from " + std::to_string(least) + " to " + std::to_string(most) +
+                    ", not <" + value + ">");
 }
 
 std::optional<int> showHelp() {
@@ -49,11 +60,13 @@ std::optional<int> apply(const std::string& name, const std::string& value, Simu
   if (name == "--trace") {
     options.traceFile = value;
   } else if (name == "--fault-after") {
-    options.faultAfter = parseCount(value);
-    if (options.faultAfter < 0) {
-      return usageError("--fault-after takes a whole number from 0 to " + std::to_string(MAX_FAULT_AFTER) +
-                        ", not <" + value + ">");
-    }
+    options.faultAfter = static_cast<int>(parseCount(value, 0, MAX_FAULT_AFTER));
+    if (options.faultAfter < 0) return badCount(name, 0, MAX_FAULT_AFTER, value);
+  } else if (name == "--dump-size") {
+    const long least = DeviceMemory::SMALLEST_DUMP, most = DeviceMemory::LARGEST_DUMP;
+    const long size = parseCount(value, least, most);
+    if (size < 0) return badCount(name, least, most, value);
+    options.dumpSize = static_cast<std::size_t>(size);
   } else {
     const FaultName* named = nullptr;
     for (const FaultName& fault : kFaults) {
@@ -112,9 +125,12 @@ void writeSimulatorHelp(std::ostream& out) {
     if (std::string(option.name) != "--fault") continue;
     for (const FaultName& fault : kFaults) column(std::string("      ") + fault.name, fault.summary, 22);
   }
-  out << "\nExit status: the command's own (128 + N when signal N ended it); serving alone, 128 + N of the\n"
+  out << "\nThe device's MIDI OUT and IN are the ports \"pmckeys-sim PID out\" and \"pmckeys-sim PID in\" on the\n"
+         "MIDI system PMCKEYS_MIDI_API names; without one, the trace says that MIDI is off.\n"
+         "\nExit status: the command's own (128 + N when signal N ended it); serving alone, 128 + N of the\n"
          "signal that stopped it (130 for Ctrl-C); 1 when the trace cannot be written or the command\n"
          "cannot be started; 2 for a usage error.\n"
-         "\nExample: pmckeys-sim -- pmckeys rd editbank enter\n"
+         "\nExamples: pmckeys-sim -- pmckeys rd editbank enter\n"
+         "          PMCKEYS_MIDI_API=jack pmckeys-sim -- pmckeys backup patches.syx\n"
          "See also: pmckeys --help, man pmckeys-sim.\n";
 }

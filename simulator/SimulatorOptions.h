@@ -10,12 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "simulator/DeviceMemory.h"
 #include "simulator/SimulatedBoard.h"
 
 struct SimulatorOptions {
   std::string traceFile;
   SimulatedBoard::Fault fault = SimulatedBoard::Fault::None;
   int faultAfter = 0;
+  std::size_t dumpSize = DeviceMemory::DEFAULT_DUMP;
   std::vector<std::string> command;  // empty: serve until interrupted
 };
 

@@ -32,6 +32,8 @@ void TraceWriter::line(const std::string& text) {
   if (!fOut && fError == 0) fError = errno != 0 ? errno : EIO;
 }
 
+void TraceWriter::note(const std::string& text) { line("         " + text); }
+
 void TraceWriter::received(double seconds, const SimulatedBoard::Reception& reception, const MenuModel& model) {
   noteReturn(seconds);
   fLast = seconds;
@@ -53,29 +55,29 @@ void TraceWriter::noteReturn(double seconds) {
   const std::string pause = format("%.2f s", seconds - fLast);
   if (fExpectReturn && !fReturning) {
     fReturning = true;
-    line("         -- pause of " + pause + ": the return along the trail begins --");
+    note("-- pause of " + pause + ": the return along the trail begins --");
   } else {
-    line("         -- pause of " + pause + " --");
+    note("-- pause of " + pause + " --");
   }
 }
 
 void TraceWriter::warnAbout(const SimulatedBoard::Reception& reception, const MenuModel& model) {
   const MenuModel::Move& move = reception.move;
   if (!move.performed.empty()) {
-    line("         !!! CARRIED OUT on a real device: " + move.performed);
+    note("!!! CARRIED OUT on a real device: " + move.performed);
     fCarriedOut.push_back(move.performed);
   }
   if (move.place != fLastPlace && !model.onStep() && !model.danger().empty()) {
-    line("         !! " + move.place + ": " + model.danger() + " (ENTER starts it)");
+    note("!! " + move.place + ": " + model.danger() + " (ENTER starts it)");
   }
   if (fReturning && !fReturnWarned && (model.onStep() || !move.performed.empty())) {
     fReturnWarned = true;
-    line("         WARNING: the return along the trail passes through " + move.place +
+    note("WARNING: the return along the trail passes through " + move.place +
          ", a step inside an item, where ENTER confirms: on a real device it may carry out the operation");
   }
 }
 
-void TraceWriter::summary(const MenuModel& model, int status) {
+void TraceWriter::summary(const MenuModel& model, const std::string& memory, int status) {
   line("");  // the command's own output may end without a line end
   line("summary: " + std::to_string(fKeys) + (fKeys == 1 ? " key" : " keys") + " received:" +
        (fBytes.empty() ? "" : " " + fBytes));
@@ -85,5 +87,6 @@ void TraceWriter::summary(const MenuModel& model, int status) {
     line("summary: the device was left in " + model.place() + ", not in performance mode");
   }
   for (const std::string& operation : fCarriedOut) line("summary: carried out on a real device: " + operation);
+  line("summary: the memory holds " + memory);
   if (status >= 0) line("summary: the command exited with status " + std::to_string(status));
 }

@@ -1,6 +1,7 @@
 // TraceWriter: the simulator's account of a run, one line per character the
 // board received (time, character, key, where the device went), warnings
-// where a real device would have changed or lost data, and a summary.
+// where a real device would have changed or lost data, notes of what went
+// over MIDI, and a summary.
 // A write that fails does not stop the run: the stream stays failed and
 // error() tells why, for the end.
 #ifndef PMCKEYS_SIMULATOR_TRACEWRITER_H
@@ -23,8 +24,11 @@ public:
 
   void received(double seconds, const SimulatedBoard::Reception& reception, const MenuModel& model);
   void line(const std::string& text);
-  // The closing lines; status < 0 when there was no command.
-  void summary(const MenuModel& model, int status);
+  // A line about something other than a key, indented under the keys.
+  void note(const std::string& text);
+  // The closing lines; memory: what the device's memory holds; status < 0
+  // when there was no command.
+  void summary(const MenuModel& model, const std::string& memory, int status);
   // The errno of the first write that failed, or 0.
   int error() const { return fError; }
 

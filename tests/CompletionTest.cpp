@@ -88,6 +88,7 @@ TEST(Completion, OffersWordsInTheCaseTheUserStartedWith) {
   EXPECT_EQ(complete({"pmckeys", "Restore", std::string(PMCKEYS_SHARE_DIR) + "/_pm"}), Words{kZsh});
   EXPECT_EQ(complete({"pmckeys", "--script", "/etc/hostn"}), Words{"/etc/hostname"});
   EXPECT_EQ(complete({"pmckeys-sim", "--fault", "s"}), Words{"silent"});
+  EXPECT_EQ(complete({"pmckeys-sim", "--dump-size", ""}), Words{});  // a number follows
   EXPECT_EQ(complete({"pmckeys-sim", "--", "pmckeys", "rd", "exitedit"}),
             (Words{"exiteditbank", "exiteditmenu", "exiteditpatch", "exiteditset"}));
   EXPECT_EQ(complete({"pmckeys", ""}).size(), commandWords().size() + tableTokens().size());

@@ -1,26 +1,20 @@
 // pmckeys backup, restore and --list-midi as a user runs them: on a JACK
-// server of the test's own, against a device played by the test (a board
-// on a pseudo-terminal that answers every key, and a MIDI peer that sends
-// a dump when the keys of MIDIDATADUMPCOMPLETE have been pressed).
+// server of the test's own, against the simulated device (pmckeys-sim), or
+// against ports the test opens itself where the choice of port is tried.
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <unistd.h>
 
-#include <atomic>
-#include <cstdio>
 #include <fstream>
-#include <thread>
+#include <future>
+#include <regex>
 
 #include "midi/RtMidiSystem.h"
-#include "simulator/PseudoTerminal.h"
+#include "simulator/DeviceMemory.h"
 #include "tests/support/JackServer.h"
 #include "tests/support/Process.h"
+#include "tests/support/SimRun.h"
 
 namespace {
 
-const std::string kDumpKeys = "MMMMEEMMMMMEE";   // MIDIDATADUMPCOMPLETE
-const std::string kBackKeys = "SSSSSSESESSSSE";  // ENDMIDIDATADUMPCOMPLETE
-const std::string kRound = kDumpKeys + kBackKeys;
 const std::string kNothingSaved = ": the MIDI connection lost or changed data; nothing saved\n";
 
 using Messages = std::vector<MidiBytes>;
@@ -38,8 +32,6 @@ MidiBytes joined(const Messages& messages) {
   return bytes;
 }
 
-// A dump as a device sends it, with real-time bytes alone and inside a message.
-const Messages kDump = {sysex(1024, 0x11), {0xFA}, {0xF0, 0x7D, 0xF8, 0x01, 0xF7}, sysex(300, 0x22)};
 const MidiBytes kSaved = joined({sysex(1024, 0x11), {0xF0, 0x7D, 0x01, 0xF7}, sysex(300, 0x22)});
 
 // A folder of its own for the files of one test.
@@ -59,58 +51,6 @@ struct Folder {
 };
 
 MidiBytes fromText(const std::string& text) { return MidiBytes(text.begin(), text.end()); }
-
-class FakeDevice {
-public:
-  // dumps[i]: what the peer sends when the i-th dump is started.
-  explicit FakeDevice(const std::vector<Messages>& dumps) : fDumps(dumps) {
-    std::string error;
-    fMidi = RtMidiSystem::open("peer", error);
-    if (fMidi) fOut = fMidi->openVirtualOutput("out", error);
-    EXPECT_TRUE(fOut) << error;
-    fBoard = std::thread([this] { serve(); });
-  }
-  ~FakeDevice() { stop(); }
-
-  ProcessResult run(const std::vector<std::string>& args) {
-    ProcessOptions options;
-    options.env["PMCKEYS_DEVICE"] = fLine.slavePath();
-    return runProcess(PMCKEYS_BINARY, args, options);
-  }
-  // The keys the board received.
-  std::string stop() {
-    fStop = true;
-    if (fBoard.joinable()) fBoard.join();
-    return fKeys;
-  }
-
-private:
-  void serve() {
-    char key = 0;
-    std::size_t started = 0;
-    while (!fStop) {
-      struct pollfd line = {fLine.master(), POLLIN, 0};
-      if (poll(&line, 1, 50) <= 0 || read(fLine.master(), &key, 1) != 1) continue;
-      fKeys += key;
-      if (write(fLine.master(), "OK\n", 3) != 3) return;
-      std::string error;
-      const bool dumpStarts = fKeys.size() >= kDumpKeys.size() &&
-                              fKeys.compare(fKeys.size() - kDumpKeys.size(), kDumpKeys.size(), kDumpKeys) == 0;
-      if (dumpStarts && started < fDumps.size()) {
-        for (const MidiBytes& message : fDumps[started]) fOut->send(message, error);
-        ++started;
-      }
-    }
-  }
-
-  std::vector<Messages> fDumps;
-  PseudoTerminal fLine;
-  std::unique_ptr<MidiSystem> fMidi;
-  std::unique_ptr<MidiOutput> fOut;
-  std::atomic<bool> fStop{false};
-  std::string fKeys;
-  std::thread fBoard;
-};
 
 struct Case {
   std::vector<std::string> args;
@@ -183,49 +123,63 @@ TEST(Midi, AMissingModuleIsOneLine) {
   EXPECT_EQ(result.status, 1);
 }
 
-TEST(Midi, BackupSavesTheDumpWhenTwoAgree) {
+std::string withoutPid(const std::string& text) {
+  return std::regex_replace(text, std::regex("pmckeys-sim [0-9]+"), "pmckeys-sim PID");
+}
+
+// Side by side on one JACK server, each simulator's ports named by its own
+// process id: the dump saved when the two agree, and nothing saved when the
+// device's dump is missing, cut short or changed; the device is back in
+// performance mode either way.
+TEST(Midi, BackupThroughTheSimulatedDevice) {
+  JackServer jack;
+  ASSERT_TRUE(jack.running());
+  const struct {
+    std::vector<std::string> simOptions;
+    std::string err;
+    std::size_t keys;  // a failed first dump is not taken again
+  } cases[] = {
+      {{}, "", 54},
+      {{"--fault", "nodump"},
+       "pmckeys: no data dump arrived on pmckeys-sim PID out:out within 30 s: is the device's MIDI OUT connected to it?\n",
+       27},
+      {{"--fault", "cutdump"},
+       "pmckeys: the dump is not whole System Exclusive: byte 0xF0 at offset 512 inside the message that begins at offset 0" +
+           kNothingSaved,
+       54},
+      {{"--fault", "flipdump"}, "pmckeys: the two dumps differ (first at byte 2560)" + kNothingSaved, 54},
+  };
+  std::vector<Folder> folders(std::size(cases));
+  std::vector<std::future<SimRun>> runs;
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    runs.push_back(std::async(std::launch::async, [&, i] {
+      return runUnderSim({"backup", folders[i].path + "/patches.syx"}, cases[i].simOptions);
+    }));
+  }
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const SimRun run = runs[i].get();
+    EXPECT_EQ(withoutPid(run.process.err), cases[i].err);
+    EXPECT_EQ(run.process.status, cases[i].err.empty() ? 0 : 1);
+    EXPECT_EQ(run.ending, "summary: the device ended in performance mode");
+    EXPECT_EQ(run.bytes.size() + 1, 3 * cases[i].keys) << run.bytes;
+    EXPECT_EQ(folders[i].listing(), cases[i].err.empty() ? "patches.syx\n" : "") << "no file, no temporary file";
+  }
+  const std::string file = folders[0].path + "/patches.syx";
+  const MidiBytes image = joined(DeviceMemory(DeviceMemory::DEFAULT_DUMP).dump());
+  EXPECT_EQ(takeFile(file), std::string(image.begin(), image.end()));
+}
+
+TEST(Midi, BackupFactoryResetAndRestoreBringTheUserContentBack) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
   Folder folder;
-  FakeDevice device({kDump, kDump});
-  const std::string file = folder.path + "/patches.syx";
-  const ProcessResult result = device.run({"backup", file});
-  EXPECT_EQ(result.err, "");
-  EXPECT_EQ(result.out, "saved 3 messages, 1328 bytes to " + file + " (two dumps agreed)\n");
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(device.stop(), kRound + kRound);
-  EXPECT_EQ(folder.listing(), "patches.syx\n");
-  EXPECT_EQ(takeFile(file), std::string(kSaved.begin(), kSaved.end()));
-}
-
-TEST(Midi, ABackupThatFailsSavesNothingAndReturnsTheDevice) {
-  JackServer jack;
-  ASSERT_TRUE(jack.running());
-  Messages flipped = kDump;
-  flipped[0][700] = 0x12;
-  const struct {
-    std::vector<Messages> dumps;
-    std::string err;
-    std::string keys;  // a failed first dump is not taken again
-  } failures[] = {
-      {{kDump, flipped}, "pmckeys: the two dumps differ (first at byte 700)" + kNothingSaved, kRound + kRound},
-      {{{{0x90, 0x40, 0x7F}, sysex(8, 0)}},
-       "pmckeys: the dump is not whole System Exclusive: byte 0x90 at offset 0 where a message must begin with 0xF0" +
-           kNothingSaved,
-       kRound},
-      {{},
-       "pmckeys: no data dump arrived on peer out:out within 30 s: is the device's MIDI OUT connected to it?\n",
-       kRound},
-  };
-  for (const auto& failure : failures) {
-    Folder folder;
-    FakeDevice device(failure.dumps);
-    const ProcessResult result = device.run({"backup", folder.path + "/patches.syx"});
-    EXPECT_EQ(result.err, failure.err);
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(device.stop(), failure.keys);
-    EXPECT_EQ(folder.listing(), "") << "no file, no temporary file";
-  }
+  const SimRun run = runUnderSim({"backup", folder.path + "/patches.syx"}, {}, nullptr,
+                                 R"("$@" && "$1" factorypresets enter enter && "$1" restore "$3")");
+  EXPECT_EQ(run.process.status, 0) << run.process.err;
+  EXPECT_EQ(run.process.out, "saved 4 messages, 4096 bytes to " + folder.path + "/patches.syx (two dumps agreed)\n" +
+                                 "sent 4 messages, 4096 bytes from " + folder.path + "/patches.syx\n");
+  EXPECT_NE(run.trace.find("CARRIED OUT on a real device: factory reset"), std::string::npos);
+  EXPECT_EQ(run.memory, kRestoredMemory);
 }
 
 // What arrives on a port until it has been quiet for a second.
@@ -292,25 +246,20 @@ TEST(Midi, RestoreSendsTheFileToThePortChosenByName) {
   EXPECT_EQ(arrivals(*in), kSaved);
 }
 
-// A factory reset between the two, on one open line: the restore is checked
-// when it runs, after the backup that writes its file.
-TEST(Midi, AScriptBacksUpAndRestoresOnOneOpenLine) {
+// The same as one script, on one open line: the restore is checked when it
+// runs, after the backup that writes its file.
+TEST(Midi, AScriptBacksUpResetsAndRestoresOnOneOpenLine) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
   Folder folder;
-  std::string error;
-  std::unique_ptr<MidiSystem> synth = RtMidiSystem::open("synth", error);
-  std::unique_ptr<MidiInput> in = synth->openVirtualInput("in", error);
-  FakeDevice device({kDump, kDump});
   const std::string file = folder.path + "/patches.syx";
-  const ProcessResult result = device.run(
-      {"--script", folder.file("show.txt", fromText("backup " + file + "\nfactorypresets enter enter\nhome\nrestore " +
-                                                    file + "\n"))});
-  EXPECT_EQ(result.err, "");
-  EXPECT_EQ(result.out, "saved 3 messages, 1328 bytes to " + file + " (two dumps agreed)\nsent 3 messages, 1328 bytes "
-                        "from " + file + "\n");
-  EXPECT_EQ(device.stop(), kRound + kRound + "MMMMEMMMMMMEE" + "MMEME");
-  EXPECT_EQ(arrivals(*in), kSaved);
+  const std::string script = "backup " + file + "\nfactorypresets enter enter\nhome\nrestore " + file + "\n";
+  const SimRun run = runUnderSim({"--script", "-"}, {}, script.c_str());
+  EXPECT_EQ(run.process.err, "");
+  EXPECT_EQ(run.process.out, "saved 4 messages, 4096 bytes to " + file + " (two dumps agreed)\nsent 4 messages, 4096 "
+                             "bytes from " + file + "\n");
+  EXPECT_EQ(run.memory, kRestoredMemory);
+  EXPECT_EQ(run.ending, "summary: the device ended in performance mode");
 }
 
 }  // namespace

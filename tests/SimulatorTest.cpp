@@ -11,6 +11,7 @@
 #include <chrono>
 
 #include "arduinoSerialPort/serialport.h"
+#include "simulator/DeviceMemory.h"
 #include "simulator/PseudoTerminal.h"
 #include "simulator/SimulatedBoard.h"
 #include "simulator/SimulatorApp.h"
@@ -62,6 +63,32 @@ TEST(SimulatorApp, ACommandThatCannotBeStartedIsAnError) {
   };
   EXPECT_EXIT(withoutProcesses(), testing::ExitedWithCode(1),
               std::string("^pmckeys-sim: cannot start <true>: ") + strerror(EAGAIN) + "\n$");
+}
+
+// A dump sent to the device replaces its memory only when it came whole.
+TEST(DeviceMemory, TakesBackOnlyAWholeValidDump) {
+  DeviceMemory memory(3000);  // three messages
+  const std::vector<MidiBytes> dump = memory.dump();
+  memory.factoryReset();
+  const std::string factory = memory.describe();
+  std::vector<MidiBytes> flipped = dump;
+  flipped[1][500] ^= 1;
+  const std::pair<std::vector<MidiBytes>, std::string> refused[] = {
+      {{dump[0], dump[2]}, "message 3 of 3 out of order"},
+      {flipped, "message 2 of 3 fails its checksum"},
+      {{{0xF0, 0x7D, 0x01, 0xF7}}, "not a message of this device's dump"},
+  };
+  std::string why;
+  for (const auto& c : refused) {
+    std::string first;
+    for (const MidiBytes& message : c.first) {
+      if (memory.take(message, why) == DeviceMemory::Taken::Refused && first.empty()) first = why;
+    }
+    EXPECT_EQ(first, c.second);
+    EXPECT_EQ(memory.describe(), factory);
+  }
+  for (const MidiBytes& message : dump) memory.take(message, why);
+  EXPECT_EQ(memory.describe().substr(0, 57), "the user's patches, banks and sets, restored from a dump ");
 }
 
 }  // namespace

@@ -42,6 +42,13 @@ jack=$!
 for _ in $(seq 50); do jack_lsp >/dev/null 2>&1 && break; sleep 0.1; done
 check "--list-midi on JACK" "${vg[@]}" "$pmckeys" --list-midi
 check "restore on JACK, no output" "${vg[@]}" "$pmckeys" restore /tmp/pmckeys-memcheck.syx
+saved=/tmp/pmckeys-memcheck-sim.syx
+rm -f "$saved"
+check "pmckeys-sim on JACK: backup, restore" "${vg[@]}" "$sim" --trace /dev/null -- \
+  sh -c '"$1" backup "$2" && "$1" restore "$2"' sh "$pmckeys" "$saved"
+check "backup through pmckeys-sim, a cut dump" "$sim" --trace /dev/null --fault cutdump -- \
+  "${vg[@]}" "$pmckeys" backup "$saved.cut"
+rm -f "$saved"
 kill "$jack"; wait "$jack"
 unset PMCKEYS_DEVICE JACK_DEFAULT_SERVER PMCKEYS_MIDI_API
 check "rd sequence with unknown token, board" "$sim" --trace /dev/null -- "${vg[@]}" "$pmckeys" rd editbank foo enter

@@ -5,8 +5,9 @@
 //   pmckeys_tables TEMPLATE OUTPUT
 //
 // Placeholders: @KEYWORDS@ @OPTIONS@ @TOKENS@ (blank-separated words, upper
-// case), @SIM_OPTIONS@ @SIM_FAULTS@ (pmckeys-sim's), @MAN_KEYS@ @MAN_COMPOUNDS@
-// @MAN_OPTIONS@ @MAN_SESSION@ @MAN_SIM_FAULTS@ (roff), @VERSION@, @DOC_DIR@.
+// case), @SIM_OPTIONS@ @SIM_FAULTS@ @SIM_VALUE_OPTIONS@ (pmckeys-sim's),
+// @ZSH_SIM_ARGUMENTS@ (zsh), @MAN_KEYS@ @MAN_COMPOUNDS@ @MAN_OPTIONS@
+// @MAN_SESSION@ @MAN_SIM_OPTIONS@ (roff), @VERSION@, @DOC_DIR@.
 #include <cctype>
 #include <fstream>
 #include <iostream>
@@ -108,12 +109,66 @@ std::string simFaults() {
   return joined(words);
 }
 
-std::string manSimFaults() {
+std::string capitalised(std::string text) {
+  text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+  return text;
+}
+
+std::string lowered(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// The options, each with its summary; --fault with the list of faults.
+std::string manSimOptions() {
   std::ostringstream roff;
-  roff << ".RS\n";
-  for (const FaultName& fault : faultNames()) roff << ".TP 10\n.B " << fault.name << "\n" << fault.summary << ".\n";
-  roff << ".RE\n";
+  for (const SimulatorOption& option : simulatorOptions()) {
+    const std::string name = roffText(option.name), summary = option.summary;
+    if (option.value != nullptr) {
+      roff << ".TP\n.BI \"" << name << " \" " << lowered(option.value) << "\n";
+    } else if (option.alias != nullptr) {
+      roff << ".TP\n.BR " << roffText(option.alias) << " \", \" " << name << "\n";
+    } else {
+      roff << ".TP\n.B " << name << "\n";
+    }
+    roff << capitalised(roffText(summary)) << (summary.back() == ':' ? "\n" : ".\n");
+    if (std::string(option.name) != "--fault") continue;
+    roff << ".RS\n";
+    for (const FaultName& fault : faultNames()) roff << ".TP 10\n.B " << fault.name << "\n" << fault.summary << ".\n";
+    roff << ".RE\n";
+  }
   return roff.str();
+}
+
+// The options that take a value, after which bash offers no option.
+std::string simValueOptions() {
+  std::vector<std::string> words;
+  for (const SimulatorOption& option : simulatorOptions()) {
+    if (option.value != nullptr) words.emplace_back(option.name);
+  }
+  return joined(words);
+}
+
+// zsh's _arguments specifications, quoted for the shell: a file for FILE,
+// the faults for FAULT.
+std::string zshSimArguments() {
+  std::string specs;
+  for (const SimulatorOption& option : simulatorOptions()) {
+    std::string summary;
+    for (const char c : std::string(option.summary)) summary += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    if (summary.back() == ':') summary.pop_back();
+    std::string value;
+    if (option.value != nullptr) {
+      const std::string kind = option.value;
+      value = ":" + lowered(kind) + (kind == "FILE" ? ":_files" : kind == "FAULT" ? ":(" + simFaults() + ")" : ":");
+    }
+    for (const char* name : {option.alias, option.name}) {
+      if (name == nullptr) continue;
+      if (!specs.empty()) specs += " \\\n";
+      specs.append("    '").append(name).append("[").append(summary).append("]").append(value).append("'");
+    }
+  }
+  return specs;
 }
 
 void replaceAll(std::string& text, const std::string& placeholder, const std::string& value) {
@@ -146,7 +201,9 @@ int main(int argc, char** argv) {
   replaceAll(output, "@MAN_SESSION@", manForms(CommandForm::SESSION));
   replaceAll(output, "@SIM_OPTIONS@", simOptions());
   replaceAll(output, "@SIM_FAULTS@", simFaults());
-  replaceAll(output, "@MAN_SIM_FAULTS@", manSimFaults());
+  replaceAll(output, "@MAN_SIM_OPTIONS@", manSimOptions());
+  replaceAll(output, "@SIM_VALUE_OPTIONS@", simValueOptions());
+  replaceAll(output, "@ZSH_SIM_ARGUMENTS@", zshSimArguments());
   replaceAll(output, "@VERSION@", PMCKEYS_VERSION);
   replaceAll(output, "@DOC_DIR@", PMCKEYS_DOC_DIR);
   std::ofstream out(argv[2]);

@@ -12,10 +12,12 @@ void parseTrace(SimRun& run) {
     if (line.find("!!") != std::string::npos || line.find("WARNING") != std::string::npos) {
       run.warnings.push_back(line.substr(line.find_first_not_of(' ')));
     }
-    const std::string received = "summary: ";
+    const std::string received = "summary: ", memory = "summary: the memory holds ";
     if (line.compare(0, received.size(), received) != 0) continue;
     const std::size_t colon = line.find("received:");
-    if (colon != std::string::npos) {
+    if (line.compare(0, memory.size(), memory) == 0) {
+      run.memory = line.substr(memory.size());
+    } else if (colon != std::string::npos) {
       run.bytes = line.size() > colon + 10 ? line.substr(colon + 10) : "";
     } else if (line.find("the device") != std::string::npos) {
       run.ending = line;

@@ -15,11 +15,17 @@ struct SimRun {
   std::vector<double> times;       // when each character arrived, in seconds
   std::string bytes;               // the characters received, as hex pairs
   std::string ending;              // "summary: the device ..." line
+  std::string memory;              // what "summary: the memory holds"
   std::vector<std::string> warnings;  // trace lines with "!!" or "WARNING"
 };
 
 // Fills the other fields from run.trace.
 void parseTrace(SimRun& run);
+
+// What the simulated device's memory holds, as the summary says it.
+const char* const kUserMemory = "the user's patches, banks and sets (dump CRC-32 6d3e3e28)";
+const char* const kFactoryMemory = "the factory presets: every patch the user made is gone (dump CRC-32 0145f66c)";
+const char* const kRestoredMemory = "the user's patches, banks and sets, restored from a dump (dump CRC-32 6d3e3e28)";
 
 // simOptions: options of pmckeys-sim before "--" (such as a fault). shell:
 // a sh command line that runs "$@" (pmckeys and its arguments) in its place.
