@@ -52,8 +52,12 @@ int Backup::refusal() const {
   return EXIT_DONE;
 }
 
-int Backup::check() const {
+int Backup::check(std::set<std::string>& written) const {
+  if (written.count(fFile) != 0) {
+    return fail(fFile + " will exist by then (an earlier line backs up to it): choose another name");
+  }
   if (refusal() != EXIT_DONE) return EXIT_NOT_DONE;
+  written.insert(fFile);
   Dad10& dad10 = *Dad10::getInstance();
   for (int dump = 0; dump < 2; ++dump) {
     dad10.pressKey(kDump, false);

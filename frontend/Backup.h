@@ -10,6 +10,7 @@
 #ifndef PMCKEYS_FRONTEND_BACKUP_H
 #define PMCKEYS_FRONTEND_BACKUP_H
 
+#include <set>
 #include <string>
 
 #include "midi/MidiSystem.h"
@@ -24,8 +25,9 @@ public:
   // What run() refuses before it opens anything (FILE exists, its folder is
   // not writable), and the keys it presses when both dumps come, pressed on
   // the device model Dad10::getInstance() gives: a script is checked so, on
-  // a model that presses nothing.
-  int check() const;
+  // a model that presses nothing. written: the files that earlier lines of
+  // the script write, FILE among them when it may be written.
+  int check(std::set<std::string>& written) const;
 
 private:
   // Presses the dump's keys, takes it and presses the way back; false with

@@ -113,24 +113,13 @@ bool oneFile(const App& app) {
 int runBackup(const App& app) { return oneFile(app) ? Backup(app.args()[1]).run() : EXIT_USAGE; }
 
 int checkBackup(const App& app, std::set<std::string>& written) {
-  if (!oneFile(app)) return EXIT_USAGE;
-  const std::string file = app.args()[1];  // args() is a copy
-  if (written.count(file) != 0) {
-    std::cerr << "pmckeys: " << file << " will exist by then (an earlier line backs up to it): choose another name"
-              << std::endl;
-    return EXIT_NOT_DONE;
-  }
-  const int status = Backup(file).check();
-  if (status == EXIT_DONE) written.insert(file);
-  return status;
+  return oneFile(app) ? Backup(app.args()[1]).check(written) : EXIT_USAGE;
 }
 
 int runRestore(const App& app) { return oneFile(app) ? Restore(app.args()[1]).run() : EXIT_USAGE; }
 
-// A dump that an earlier line saves is checked when it is read, after that line.
 int checkRestore(const App& app, std::set<std::string>& written) {
-  if (!oneFile(app)) return EXIT_USAGE;
-  return written.count(app.args()[1]) != 0 ? EXIT_DONE : Restore(app.args()[1]).check();
+  return oneFile(app) ? Restore(app.args()[1]).check(written) : EXIT_USAGE;
 }
 
 int runHelp(const App& app) {
@@ -215,11 +204,6 @@ const CommandForm* findOption(const std::string& word) {
   return nullptr;
 }
 
-const CommandForm* findKeyword(const std::string& folded) {
-  const CommandForm* form = findForm(folded);
-  return form != nullptr && form->kind != CommandForm::SESSION ? form : nullptr;
-}
-
 int runOption(const CommandForm& option, const App& app) {
   if (app.args().size() > static_cast<std::size_t>(option.maxArgs) + 1) {
     std::cerr << "pmckeys: unexpected argument <" << app.args()[option.maxArgs + 1] << ">" << std::endl;
@@ -227,21 +211,6 @@ int runOption(const CommandForm& option, const App& app) {
   }
   return option.run(app);
 }
-
-}  // namespace
-
-// The recording port stood in for a board: on a terminal, say where pmckeys
-// looked and what to do about it.
-void hintAtMissingBoard() {
-  const HardwarePortFactory* factory = HardwarePortFactory::instance();
-  if (!factory->usedStandIn() || isatty(STDERR_FILENO) == 0) return;
-  std::cerr << "pmckeys: no board at " << factory->devicePath()
-            << (factory->deviceFromEnvironment() ? " (from PMCKEYS_DEVICE; see pmckeys --list-ports)"
-                                                 : " (built in; set PMCKEYS_DEVICE, see pmckeys --list-ports)")
-            << std::endl;
-}
-
-namespace {
 
 int dispatch(int argc, char** argv) {
   const App app(argc, argv);
@@ -265,10 +234,21 @@ int runGuarded(int argc, char** argv) {
 
 }  // namespace
 
+// The recording port stood in for a board: on a terminal, say where pmckeys
+// looked and what to do about it.
+void hintAtMissingBoard() {
+  const HardwarePortFactory* factory = HardwarePortFactory::instance();
+  if (!factory->usedStandIn() || isatty(STDERR_FILENO) == 0) return;
+  std::cerr << "pmckeys: no board at " << factory->devicePath()
+            << (factory->deviceFromEnvironment() ? " (from PMCKEYS_DEVICE; see pmckeys --list-ports)"
+                                                 : " (built in; set PMCKEYS_DEVICE, see pmckeys --list-ports)")
+            << std::endl;
+}
+
 int runWords(const std::vector<std::string>& words, std::set<std::string>* written) {
   const App app("pmckeys", words);
-  const CommandForm* keyword = findKeyword(foldedFirst(app));
-  if (keyword == nullptr) return runKeySequence(app);
+  const CommandForm* keyword = findForm(words.front());
+  if (keyword == nullptr || keyword->kind == CommandForm::SESSION) return runKeySequence(app);
   return written != nullptr && keyword->check != nullptr ? keyword->check(app, *written) : keyword->run(app);
 }
 

@@ -86,7 +86,8 @@ bool Restore::prepare(MidiBytes& bytes, std::vector<MidiBytes>& messages, int& p
   return pause >= 0;
 }
 
-int Restore::check() const {
+int Restore::check(const std::set<std::string>& written) const {
+  if (written.count(fFile) != 0) return EXIT_DONE;
   MidiBytes bytes;
   std::vector<MidiBytes> messages;
   int pause = 0;

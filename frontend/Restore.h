@@ -7,6 +7,7 @@
 #ifndef PMCKEYS_FRONTEND_RESTORE_H
 #define PMCKEYS_FRONTEND_RESTORE_H
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,9 @@ public:
   // The exit status; the reason for a failure is on standard error.
   int run();
   // What run() refuses before it opens MIDI: a file that is no dump, a bad
-  // PMCKEYS_SYSEX_PAUSE_MS. A script is checked so.
-  int check() const;
+  // PMCKEYS_SYSEX_PAUSE_MS. A script is checked so; a file that an earlier
+  // line of it writes (in written) is checked when it is read.
+  int check(const std::set<std::string>& written) const;
 
   // The pause PMCKEYS_SYSEX_PAUSE_MS asks for, or -1 with `error` set.
   static int pauseMs(std::string& error);
