@@ -2,6 +2,8 @@
 
 #include <RtMidi.h>
 
+#include <unistd.h>
+
 #include <iostream>
 
 #ifdef PMCKEYS_HAVE_JACK
@@ -13,12 +15,20 @@ namespace {
 #ifdef PMCKEYS_HAVE_JACK
 void jackSilent(const char*) {}
 
+// A server busy with other clients coming and going may turn one away for a
+// moment: ask a few times before telling the user there is none.
 bool jackServerRunning(const std::string& clientName) {
-  jack_status_t status;
-  jack_client_t* client = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
-  if (client == nullptr) return false;
-  jack_client_close(client);
-  return true;
+  const int attempts = 5;
+  for (int attempt = 1; attempt <= attempts; ++attempt) {
+    jack_status_t status;
+    jack_client_t* client = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
+    if (client != nullptr) {
+      jack_client_close(client);
+      return true;
+    }
+    if (attempt < attempts) usleep(100000);
+  }
+  return false;
 }
 #endif
 
