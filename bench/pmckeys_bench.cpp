@@ -1,15 +1,17 @@
 // Measures pmckeys against its documented timing and start-up cost.
 //
-//   pmckeys_bench PMCKEYS PMCKEYS_SIM [RUNS]
+//   pmckeys_bench PMCKEYS PMCKEYS_SIM [RUNS [PROBE PROBE_WITH_LIBEDIT]]
 //
 // Key sequences run against a simulated board (pmckeys-sim serving a
 // pseudo-terminal); their wall time is set against the sum of the documented
 // pauses (2 s after opening the line, 2 x 15 ms + 50 ms per key, 500 ms
-// before a return). A backup of a 64 KiB simulated dump runs through
+// before a return). Ten commands run as one script (one open line) and as
+// ten runs, side by side. A backup of a 64 KiB simulated dump runs through
 // pmckeys-sim on a JACK server of its own, at full MIDI speed; its wall time
 // is set against twice the dump's wire time, the key pauses and the two quiet
 // waits, and the file against the simulated memory. The board-less forms are
-// timed beside /bin/true.
+// timed beside /bin/true, and so are two programs that do nothing, one with
+// libedit linked: what loading it would add to every start.
 #include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>
@@ -19,6 +21,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <chrono>
 #include <fstream>
 #include <iterator>
@@ -82,6 +85,10 @@ pid_t startBoard(const std::string& sim, std::string& device) {
 // 80 ms a key.
 double keyPauses(int keys) { return 2.0 + keys * 0.080; }
 
+void printRow(const char* name, const Measure& m, double pauses) {
+  printf("%-22s %10.3f %10.3f %8.4f %9.3f%%\n", name, m.wall, pauses, m.wall / pauses, 100.0 * m.cpu / m.wall);
+}
+
 void sequences(const std::string& pmckeys, const std::string& device) {
   printf("%-22s %10s %10s %8s %10s\n", "key sequence", "wall (s)", "pauses (s)", "ratio", "cpu/wall");
   struct Case {
@@ -97,9 +104,53 @@ void sequences(const std::string& pmckeys, const std::string& device) {
     for (int i = 0; i < c.keys; ++i) argv.push_back("0");  // a digit moves nothing in the menus
     const int pressed = c.keys + (c.returnAlong ? 1 : 0);  // the return presses ENTER
     const double pauses = keyPauses(pressed) + (c.returnAlong ? 0.5 : 0.0);
-    const Measure m = run(argv, device);
-    printf("%-22s %10.3f %10.3f %8.4f %9.3f%%\n", c.name, m.wall, pauses, m.wall / pauses, 100.0 * m.cpu / m.wall);
+    printRow(c.name, run(argv, device), pauses);
   }
+}
+
+// Ten commands of a device's set-up, with the keys each presses and whether
+// it waits 500 ms before a return. Every one is a form of the command line.
+struct Command {
+  const char* line;
+  int keys;
+  bool returnPause;
+};
+const Command kTenCommands[] = {
+    {"pmcchannel 16", 21, true},       {"r editbank enter", 8, true},
+    {"editbank enter next", 4, false}, {"prev prev enter prev prev enter", 6, false},
+    {"rd editset", 7, true},           {"startcalibratepedal 1", 18, false},
+    {"enter enter endcalibratepedal1", 22, false},
+    {"r utilities", 9, true},          {"pmcchannel 5", 20, true},
+    {"r midi", 12, true},
+};
+
+void scriptAgainstRuns(const std::string& pmckeys, const std::string& device) {
+  char path[] = "/tmp/pmckeys-bench-XXXXXX";
+  const int fd = mkstemp(path);
+  int keys = 0;
+  double returns = 0;
+  Measure runs;
+  for (const Command& c : kTenCommands) {
+    if (write(fd, c.line, strlen(c.line)) < 0 || write(fd, "\n", 1) < 0) exit(1);
+    keys += c.keys;
+    returns += c.returnPause ? 0.5 : 0.0;
+    std::vector<std::string> argv{pmckeys};
+    for (const char* word = c.line; *word != '\0';) {
+      const std::size_t length = strcspn(word, " ");
+      argv.emplace_back(word, length);
+      word += length + strspn(word + length, " ");
+    }
+    const Measure m = run(argv, device);
+    runs.wall += m.wall;
+    runs.cpu += m.cpu;
+  }
+  close(fd);
+  const Measure script = run({pmckeys, "--script", path}, device);
+  unlink(path);
+  printf("\n%-22s %10s %10s %8s %10s\n", "ten commands", "wall (s)", "pauses (s)", "ratio", "cpu/wall");
+  printRow("as one script", script, keyPauses(keys) + returns);
+  printRow("as ten runs", runs, keyPauses(keys) + 9 * 2.0 + returns);  // an opening each
+  printf("the script saves %.3f s, %.3f s a command\n", runs.wall - script.wall, (runs.wall - script.wall) / 10);
 }
 
 // A JACK server of the benchmark's own on the dummy audio backend, named
@@ -153,15 +204,20 @@ void midiBackup(const std::string& pmckeys, const std::string& sim) {
   unsetenv("PMCKEYS_MIDI_API");
 }
 
-void startup(const std::string& pmckeys, int runs) {
+// probes: a program that does nothing, and the same with libedit linked.
+void startup(const std::string& pmckeys, int runs, char** probes) {
   printf("\n%-22s %12s %14s\n", "board-less form", "median (ms)", "peak RSS (KiB)");
-  const std::vector<std::pair<const char*, std::vector<std::string>>> forms = {
+  std::vector<std::pair<const char*, std::vector<std::string>>> forms = {
       {"/bin/true", {"/bin/true"}},
       {"pmckeys (usage)", {pmckeys}},
       {"pmckeys cable", {pmckeys, "cable"}},
       {"pmckeys commands", {pmckeys, "commands"}},
       {"pmckeys --list-midi", {pmckeys, "--list-midi"}},  // loads the MIDI module: for comparison
   };
+  if (probes[0] != nullptr && probes[1] != nullptr) {
+    forms.push_back({"empty program", {probes[0]}});
+    forms.push_back({"the same + libedit", {probes[1]}});
+  }
   // Round by round, so that a slow moment of the machine hits every form alike.
   std::vector<std::vector<double>> walls(forms.size());
   std::vector<long> rss(forms.size(), 0);
@@ -181,16 +237,17 @@ void startup(const std::string& pmckeys, int runs) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    fprintf(stderr, "usage: pmckeys_bench PMCKEYS PMCKEYS_SIM [RUNS]\n");
+    fprintf(stderr, "usage: pmckeys_bench PMCKEYS PMCKEYS_SIM [RUNS [PROBE PROBE_WITH_LIBEDIT]]\n");
     return 2;
   }
   const int runs = argc > 3 ? atoi(argv[3]) : 200;
   std::string device;
   const pid_t board = startBoard(argv[2], device);
   sequences(argv[1], device);
+  scriptAgainstRuns(argv[1], device);
   kill(board, SIGINT);
   waitpid(board, nullptr, 0);
   midiBackup(argv[1], argv[2]);
-  startup(argv[1], runs);
+  startup(argv[1], runs, argc > 5 ? argv + 4 : argv + argc);
   return 0;
 }

@@ -18,6 +18,12 @@ Dad10* Dad10::getInstance() {
   return fgInstance;
 }
 
+Dad10* Dad10::setInstance(Dad10* dad10) {
+  Dad10* replaced = fgInstance;
+  fgInstance = dad10;
+  return replaced;
+}
+
 Dad10::Dad10() : Dad10(HardwarePortFactory::instance()->createPort()) {}
 
 Dad10::Dad10(HardwarePort* port)

@@ -31,6 +31,11 @@ public:
   static const int RETURN_PAUSE_MS = 500;
 
   static Dad10* getInstance();
+  // Makes getInstance() return another model (null: the one on the serial
+  // line, created on first use) and returns the one it replaced. A script
+  // is checked by running its commands on a model whose port only follows
+  // the keys; the caller keeps ownership.
+  static Dad10* setInstance(Dad10* dad10);
 
   // For tests: a model on a port of the caller's choosing (owned from now on).
   explicit Dad10(HardwarePort* port);
@@ -81,6 +86,9 @@ public:
   void displayTrail();
   void returnFromTrail();
   const std::list<std::string>& trail() const { return fTrail; }
+  // After a sequence was cut short (stopped, or the line failed), its trail
+  // leads nowhere: the next sequence starts a new one.
+  void forgetTrail() { fTrail.clear(); }
 
   static int decodeSingleToken(const std::string& token);
   static int decodeDad10Key(const std::string& name);

@@ -138,3 +138,31 @@ std::string MenuModel::enter() {
   }
   return "";
 }
+
+int MenuModel::keyTowardsHome() const {
+  if (fStep > 0) return KeyCode::ENTER;
+  const Frame& frame = fFrames.back();
+  const int toExit = static_cast<int>(frame.list->items.size()) - 1 - frame.index;
+  if (toExit == 0) return KeyCode::ENTER;
+  return toExit <= frame.index + 1 ? KeyCode::NEXT : KeyCode::PREV;  // PREV wraps from the first item to the exit
+}
+
+MenuModel::WayHome MenuModel::wayHome() const {
+  MenuModel model(*this);
+  if (model.fCompleting) {  // the operation is over: the next key acts on the item
+    model.fCompleting = false;
+    model.fStep = 0;
+  }
+  WayHome way;
+  if (model.onStep() && model.item().completes) {
+    way.refusal = "refused: no way home from " + model.place() + " that the model knows: ENTER there confirms " +
+                  model.danger() + "; leave the step by hand";
+    return way;
+  }
+  while (!model.inPerformanceMode()) {
+    const int key = model.keyTowardsHome();
+    way.keys.emplace_back(key == KeyCode::ENTER ? "ENTER" : key == KeyCode::NEXT ? "NEXT" : "PREV");
+    model.press(key);
+  }
+  return way;
+}

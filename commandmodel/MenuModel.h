@@ -55,6 +55,17 @@ public:
   // What the current item does to the device's data, or "".
   std::string danger() const;
 
+  // The keys that lead from here to performance mode carrying out nothing:
+  // on an item's steps ENTER to their end, then in each list PREV or NEXT
+  // (whichever is fewer presses) to its exit item and ENTER. Empty in
+  // performance mode. On an operation's step every way out confirms it, so
+  // there is none: refusal says why.
+  struct WayHome {
+    std::vector<std::string> keys;  // key names: PREV, NEXT, ENTER
+    std::string refusal;            // "refused: ..." or ""
+  };
+  WayHome wayHome() const;
+
 private:
   struct Frame {
     const MenuList* list;
@@ -62,6 +73,7 @@ private:
   };
 
   const MenuItem& item() const;
+  int keyTowardsHome() const;
   std::string enter();
   void step(int delta);
 

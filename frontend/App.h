@@ -5,11 +5,15 @@
 #define PMCKEYS_FRONTEND_APP_H
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class App {
 public:
   App(int argc, char** argv);
+  // A command that comes from elsewhere than the command line (a script).
+  App(std::string progName, std::vector<std::string> args)
+      : fProgName(std::move(progName)), fArgs(std::move(args)) {}
 
   // Copies argv[1] .. argv[last]; last < 1 yields an empty list.
   static std::vector<std::string> readArgs(int last, char** argv);

@@ -17,6 +17,8 @@
 namespace {
 
 const char* const kNothingSaved = ": the MIDI connection lost or changed data; nothing saved";
+const char* const kDump = "MIDIDATADUMPCOMPLETE";
+const char* const kWayBack = "ENDMIDIDATADUMPCOMPLETE";
 
 }  // namespace
 
@@ -29,9 +31,9 @@ bool Backup::takeDump(Dad10& dad10, MidiInput& input, const std::string& label, 
   error.clear();
   DumpCapture capture(input, label);
   capture.discardPending();
-  dad10.pressKey("MIDIDATADUMPCOMPLETE", false);
+  dad10.pressKey(kDump, false);
   dump = capture.take();
-  dad10.pressKey("ENDMIDIDATADUMPCOMPLETE", false);
+  dad10.pressKey(kWayBack, false);
   std::vector<MidiBytes> messages;
   std::string fault;
   if (dump.empty()) {
@@ -43,10 +45,29 @@ bool Backup::takeDump(Dad10& dad10, MidiInput& input, const std::string& label, 
   return error.empty();
 }
 
-int Backup::run() {
+int Backup::refusal() const {
   if (AtomicFile::exists(fFile)) return fail(AtomicFile::existsMessage(fFile));
   const std::string folder = AtomicFile::folderOf(fFile);
   if (access(folder.c_str(), W_OK | X_OK) != 0) return fail("cannot write in " + folder + ": " + std::strerror(errno));
+  return EXIT_DONE;
+}
+
+int Backup::check(std::set<std::string>& written) const {
+  if (written.count(fFile) != 0) {
+    return fail(fFile + " will exist by then (an earlier line backs up to it): choose another name");
+  }
+  if (refusal() != EXIT_DONE) return EXIT_NOT_DONE;
+  written.insert(fFile);
+  Dad10& dad10 = *Dad10::getInstance();
+  for (int dump = 0; dump < 2; ++dump) {
+    dad10.pressKey(kDump, false);
+    dad10.pressKey(kWayBack, false);
+  }
+  return EXIT_DONE;
+}
+
+int Backup::run() {
+  if (refusal() != EXIT_DONE) return EXIT_NOT_DONE;
   MidiConnection midi;
   std::string error;
   if (!midi.open(error)) return fail(error);

@@ -13,8 +13,10 @@
 #include "arduinoSerialPort/SerialPortList.h"
 #include "frontend/App.h"
 #include "frontend/Backup.h"
+#include "frontend/Console.h"
 #include "frontend/Conversions.h"
 #include "frontend/HelpScreens.h"
+#include "frontend/ScriptRunner.h"
 #include "frontend/OutputWatch.h"
 #include "frontend/Restore.h"
 #include "midi/MidiConnection.h"
@@ -110,7 +112,15 @@ bool oneFile(const App& app) {
 
 int runBackup(const App& app) { return oneFile(app) ? Backup(app.args()[1]).run() : EXIT_USAGE; }
 
+int checkBackup(const App& app, std::set<std::string>& written) {
+  return oneFile(app) ? Backup(app.args()[1]).check(written) : EXIT_USAGE;
+}
+
 int runRestore(const App& app) { return oneFile(app) ? Restore(app.args()[1]).run() : EXIT_USAGE; }
+
+int checkRestore(const App& app, std::set<std::string>& written) {
+  return oneFile(app) ? Restore(app.args()[1]).check(written) : EXIT_USAGE;
+}
 
 int runHelp(const App& app) {
   displayHelp(app);
@@ -148,26 +158,37 @@ int runListMidi(const App&) {
   return EXIT_DONE;
 }
 
-// Keywords are tried in this order; anything else is a key sequence. No
-// option opens the serial line. --help lists the forms in this order.
+// Keywords are tried in this order; anything else is a key sequence. Of the
+// options only --script and --console open the serial line. The session
+// forms are lines of a script or the console, never arguments. --help lists
+// the forms in this order.
 const std::vector<CommandForm> kForms = {
     {CommandForm::TRAIL_PREFIX, "R", nullptr, "r TOKEN...",
-     "press the tokens, then the way back to performance mode", runKeySequence, 0},
+     "press the tokens, then the way back to performance mode", runKeySequence, 0, true},
     {CommandForm::TRAIL_PREFIX, "RD", nullptr, "rd TOKEN...", "as r, and print the way back first",
-     runKeySequence, 0},
+     runKeySequence, 0, true},
     {CommandForm::KEYWORD, "CABLE", nullptr, "cable", "how to wire the cable and the board", runCable, 0},
     {CommandForm::KEYWORD, "COMMANDS", nullptr, "commands", "list the key names and compound commands",
      runCommands, 0},
     {CommandForm::KEYWORD, "PMCCHANNEL", nullptr, "pmcchannel CHANNEL",
-     "set the device's MIDI channel (1 to 16) and return", runChannel, 0},
+     "set the device's MIDI channel (1 to 16) and return", runChannel, 0, true},
     {CommandForm::KEYWORD, "CALIBRATEPEDAL", nullptr, "calibratepedal PEDAL",
-     "calibrate expression pedal 1 or 2, asking you to move it", runCalibration, 0},
+     "calibrate expression pedal 1 or 2, asking you to move it", runCalibration, 0, true},
     {CommandForm::KEYWORD, "STARTCALIBRATEPEDAL", nullptr, "startcalibratepedal PEDAL",
-     "walk into the setup of pedal 1 or 2 and stay there", runStartCalibration, 0},
+     "walk into the setup of pedal 1 or 2 and stay there", runStartCalibration, 0, true},
     {CommandForm::KEYWORD, "BACKUP", nullptr, "backup FILE",
-     "save the device's memory over MIDI (two dumps that agree)", runBackup, 0},
+     "save the device's memory over MIDI (two dumps that agree)", runBackup, 0, true, checkBackup},
     {CommandForm::KEYWORD, "RESTORE", nullptr, "restore FILE", "send a saved dump back to the device over MIDI",
-     runRestore, 0},
+     runRestore, 0, true, checkRestore},
+    {CommandForm::SESSION, "HOME", nullptr, "home",
+     "press the model's way back to performance mode", nullptr, 0},
+    {CommandForm::SESSION, "RESET-MODEL", nullptr, "reset-model",
+     "console: tell the model the device is in performance mode", nullptr, 0},
+    {CommandForm::SESSION, "QUIT", nullptr, "quit", "console: end it (so does Ctrl-D)", nullptr, 0},
+    {CommandForm::OPTION, "--script", nullptr, "--script FILE",
+     "run the commands in FILE (- for standard input) on one open line", runScript, 1},
+    {CommandForm::OPTION, "--console", nullptr, "--console",
+     "type commands one at a time, seeing where the device is", runConsole, 0},
     {CommandForm::OPTION, "--help", "-h", "-h, --help", "show this help", runHelp, 0},
     {CommandForm::OPTION, "--version", nullptr, "--version", "print the version", runVersion, 0},
     {CommandForm::OPTION, "--list-ports", nullptr, "--list-ports [FOLDER]",
@@ -183,13 +204,6 @@ const CommandForm* findOption(const std::string& word) {
   return nullptr;
 }
 
-const CommandForm* findKeyword(const std::string& folded) {
-  for (const CommandForm& form : kForms) {
-    if (form.kind != CommandForm::OPTION && folded == form.word) return &form;
-  }
-  return nullptr;
-}
-
 int runOption(const CommandForm& option, const App& app) {
   if (app.args().size() > static_cast<std::size_t>(option.maxArgs) + 1) {
     std::cerr << "pmckeys: unexpected argument <" << app.args()[option.maxArgs + 1] << ">" << std::endl;
@@ -197,6 +211,28 @@ int runOption(const CommandForm& option, const App& app) {
   }
   return option.run(app);
 }
+
+int dispatch(int argc, char** argv) {
+  const App app(argc, argv);
+  if (app.args().empty()) {
+    displayUsage(app);
+    return EXIT_USAGE;
+  }
+  if (const CommandForm* option = findOption(app.args().front())) return runOption(*option, app);
+  const int status = runWords(app.args());
+  hintAtMissingBoard();
+  return status;
+}
+
+int runGuarded(int argc, char** argv) {
+  try {
+    return dispatch(argc, argv);
+  } catch (const std::exception&) {
+    return reportFailure();
+  }
+}
+
+}  // namespace
 
 // The recording port stood in for a board: on a terminal, say where pmckeys
 // looked and what to do about it.
@@ -209,22 +245,27 @@ void hintAtMissingBoard() {
             << std::endl;
 }
 
-int dispatch(int argc, char** argv) {
-  const App app(argc, argv);
-  if (app.args().empty()) {
-    displayUsage(app);
-    return EXIT_USAGE;
-  }
-  if (const CommandForm* option = findOption(app.args().front())) return runOption(*option, app);
-  const CommandForm* keyword = findKeyword(foldedFirst(app));
-  const int status = keyword != nullptr ? keyword->run(app) : runKeySequence(app);
-  hintAtMissingBoard();
-  return status;
+int runWords(const std::vector<std::string>& words, std::set<std::string>* written) {
+  const App app("pmckeys", words);
+  const CommandForm* keyword = findForm(words.front());
+  if (keyword == nullptr || keyword->kind == CommandForm::SESSION) return runKeySequence(app);
+  return written != nullptr && keyword->check != nullptr ? keyword->check(app, *written) : keyword->run(app);
 }
 
-int runGuarded(int argc, char** argv) {
+const CommandForm* findForm(const std::string& word) {
+  std::string folded = word;
+  Conversions::toUpper(folded);
+  for (const CommandForm& form : kForms) {
+    if (form.kind != CommandForm::OPTION && folded == form.word) return &form;
+  }
+  return nullptr;
+}
+
+bool isOption(const std::string& word) { return findOption(word) != nullptr; }
+
+int reportFailure() {
   try {
-    return dispatch(argc, argv);
+    throw;
   } catch (const SerialPortBusyException& e) {
     reportBusy(e);  // nothing was sent
   } catch (const std::exception& e) {
@@ -235,14 +276,14 @@ int runGuarded(int argc, char** argv) {
   return EXIT_NOT_DONE;
 }
 
-}  // namespace
-
 const std::vector<CommandForm>& commandForms() { return kForms; }
 
-std::vector<std::string> commandWords() {
+std::vector<std::string> commandWords(bool session) {
   std::vector<std::string> words;
   for (const CommandForm& form : kForms) {
-    if (form.kind != CommandForm::OPTION) words.emplace_back(form.word);
+    if (form.kind != CommandForm::OPTION && (session || form.kind != CommandForm::SESSION)) {
+      words.emplace_back(form.word);
+    }
   }
   return words;
 }

@@ -24,9 +24,11 @@ void writeForm(const char* synopsis, const char* summary) {
   std::cout << "  " << left << std::string(left.size() < 28 ? 28 - left.size() : 1, ' ') << summary << std::endl;
 }
 
-void writeForms(bool options) {
+void writeForms(std::initializer_list<CommandForm::Kind> kinds) {
   for (const CommandForm& form : commandForms()) {
-    if ((form.kind == CommandForm::OPTION) == options) writeForm(form.synopsis, form.summary);
+    for (CommandForm::Kind kind : kinds) {
+      if (form.kind == kind) writeForm(form.synopsis, form.summary);
+    }
   }
 }
 
@@ -81,9 +83,11 @@ void displayHelp(const App&) {
   std::cout << "pmckeys " PMCKEYS_VERSION ": press the front-panel keys of a Digitech PMC 10 MIDI Footcontroller\n"
                "from a computer, through an Arduino board on a USB serial line.\n\nUsage: pmckeys FORM\n";
   writeForm("TOKEN...", "press keys and compound commands in order");
-  writeForms(false);
-  std::cout << "\nOptions (alone, first; none opens the serial line):\n";
-  writeForms(true);
+  writeForms({CommandForm::TRAIL_PREFIX, CommandForm::KEYWORD});
+  std::cout << "\nOptions (alone, first; only --script and --console open the serial line):\n";
+  writeForms({CommandForm::OPTION});
+  std::cout << "\nIn a script (one command a line) or the console, any form but an option, and:\n";
+  writeForms({CommandForm::SESSION});
   std::cout << "\nA TOKEN is a key name, in any letter case:\n";
   writeKeyNames();
   std::cout << "a key code from 0xf0 to 0xfe, or one of " << kCompoundCommandCount

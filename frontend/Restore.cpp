@@ -76,15 +76,31 @@ bool Restore::send(MidiOutput& output, const std::vector<MidiBytes>& messages, i
   return true;
 }
 
+bool Restore::prepare(MidiBytes& bytes, std::vector<MidiBytes>& messages, int& pause, std::string& error) const {
+  if (!read(bytes, error)) return false;
+  if (!SysexData::split(bytes, messages, error)) {
+    error = fFile + " is not a SysEx dump: " + error + "; nothing sent";
+    return false;
+  }
+  pause = pauseMs(error);
+  return pause >= 0;
+}
+
+int Restore::check(const std::set<std::string>& written) const {
+  if (written.count(fFile) != 0) return EXIT_DONE;
+  MidiBytes bytes;
+  std::vector<MidiBytes> messages;
+  int pause = 0;
+  std::string error;
+  return prepare(bytes, messages, pause, error) ? EXIT_DONE : fail(error);
+}
+
 int Restore::run() {
   MidiBytes bytes;
   std::vector<MidiBytes> messages;
+  int pause = 0;
   std::string error;
-  if (!read(bytes, error)) return fail(error);
-  if (!SysexData::split(bytes, messages, error))
-    return fail(fFile + " is not a SysEx dump: " + error + "; nothing sent");
-  const int pause = pauseMs(error);
-  if (pause < 0) return fail(error);
+  if (!prepare(bytes, messages, pause, error)) return fail(error);
   MidiConnection midi;
   if (!midi.open(error) || !fits(messages, midi.system().longestMessage(), error)) return fail(error);
   std::string port;

@@ -7,6 +7,7 @@
 #ifndef PMCKEYS_FRONTEND_RESTORE_H
 #define PMCKEYS_FRONTEND_RESTORE_H
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,12 +23,18 @@ public:
   explicit Restore(const std::string& file) : fFile(file) {}
   // The exit status; the reason for a failure is on standard error.
   int run();
+  // What run() refuses before it opens MIDI: a file that is no dump, a bad
+  // PMCKEYS_SYSEX_PAUSE_MS. A script is checked so; a file that an earlier
+  // line of it writes (in written) is checked when it is read.
+  int check(const std::set<std::string>& written) const;
 
   // The pause PMCKEYS_SYSEX_PAUSE_MS asks for, or -1 with `error` set.
   static int pauseMs(std::string& error);
 
 private:
   bool read(MidiBytes& bytes, std::string& error) const;
+  // The file read and split into its messages, and the pause between them.
+  bool prepare(MidiBytes& bytes, std::vector<MidiBytes>& messages, int& pause, std::string& error) const;
   // Refuses a message longer than the system's ports carry.
   bool fits(const std::vector<MidiBytes>& messages, std::size_t longest, std::string& error) const;
   bool send(MidiOutput& output, const std::vector<MidiBytes>& messages, int pause, std::string& error) const;

@@ -1,5 +1,8 @@
 // The command line as a whole, on the recording port: the first words are
 // the arguments; what follows a "|" word feeds the interactive calibration.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <iostream>
 #include <sstream>
@@ -17,6 +20,10 @@ std::ostringstream gDiscard;
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   setenv("PMCKEYS_DEVICE", "/nonexistent/pmckeys-fuzz", 1);  // never a real board
   setenv("PMCKEYS_MIDI_API", "none", 1);                     // nor a MIDI system
+  // --console and --script /dev/stdin must not wait for a person at the terminal.
+  const int null = open("/dev/null", O_RDONLY);
+  dup2(null, STDIN_FILENO);
+  close(null);
   std::cout.rdbuf(gDiscard.rdbuf());
   std::cerr.rdbuf(gDiscard.rdbuf());
   return 0;

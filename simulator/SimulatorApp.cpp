@@ -26,10 +26,21 @@
 
 namespace {
 
-// The last SIGINT or SIGTERM not yet acted on, or 0.
+// The last SIGINT or SIGTERM not yet acted on, or 0, and whether the
+// terminal sent it: then the whole foreground process group got it, the
+// command included, which must not get it twice (a console would take the
+// second Ctrl-C as another).
 volatile sig_atomic_t gSignal = 0;
+volatile sig_atomic_t gFromTerminal = 0;
 
-void onSignal(int signal) { gSignal = signal; }
+void onSignal(int signal, siginfo_t* info, void*) {
+  gSignal = signal;
+#ifdef SI_KERNEL
+  gFromTerminal = info != nullptr && info->si_code == SI_KERNEL;
+#else
+  (void)info;
+#endif
+}
 
 // The command, with what it finds the device by in its environment.
 pid_t startCommand(const std::vector<std::string>& command, const std::string& path, const SimulatedMidi& midi) {
@@ -119,7 +130,7 @@ int serve(const SimulatorOptions& options, std::ostream& out, const std::string&
     gSignal = 0;
     if (caught != 0 && child == -1) status = 128 + caught;
     // Passed on, the command ends (or not) as it would without us in between.
-    if (caught != 0 && child != -1) kill(child, caught);
+    if (caught != 0 && child != -1 && gFromTerminal == 0) kill(child, caught);
     int wstatus = 0;
     if (child != -1 && waitpid(child, &wstatus, WNOHANG) == child) {
       status = exitStatusOf(wstatus);
@@ -139,7 +150,8 @@ int runSimulator(int argc, char** argv) {
   if (const std::optional<int> status = parseSimulatorOptions(argc, argv, options)) return *status;
   struct sigaction action;
   std::memset(&action, 0, sizeof action);
-  action.sa_handler = onSignal;
+  action.sa_sigaction = onSignal;
+  action.sa_flags = SA_SIGINFO;
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
   try {

@@ -16,11 +16,13 @@ struct Case {
   int status;
 };
 
-// Runs pmckeys as the case says, standard output to a file if one is given.
-void check(const Case& c, const char* output = nullptr) {
+// Runs pmckeys as the case says, standard output to a file and standard
+// input from a text if they are given.
+void check(const Case& c, const char* output = nullptr, const char* input = nullptr) {
   ProcessOptions options;
   options.argv0 = "pmckeys";
   options.output = output;
+  options.input = input;
   options.env["PMCKEYS_DEVICE"] = kDevice;
   const ProcessResult result = runProcess(PMCKEYS_BINARY, c.args, options);
   std::string line = "pmckeys";
@@ -89,6 +91,11 @@ TEST(CommandLine, AReturnThatWouldCarryOutAnOperationIsRefusedBeforeTheLineIsOpe
   for (const Case& c : cases) check(c);
 }
 
+TEST(CommandLine, AScriptWithoutABoardStopsAtItsFirstKey) {
+  const std::string err = std::string(kNoBoard) + "pmckeys: -:4: Error during initialization of WinIo.\n";
+  check({{"--script", "-"}, readTestFile("cable.txt"), err, 1}, nullptr, "# a\n\ncable\nmenu\ncable");
+}
+
 TEST(CommandLine, OptionsNeverOpenTheSerialLine) {
   const std::string help = readTestFile("help.txt");
   const Case cases[] = {
@@ -98,6 +105,10 @@ TEST(CommandLine, OptionsNeverOpenTheSerialLine) {
       {{"--version"}, "pmckeys " PMCKEYS_VERSION "\n", "", 0},
       {{"--version", "extra"}, "", "pmckeys: unexpected argument <extra>\n", 2},
       {{"--list-ports", "/dev", "extra"}, "", "pmckeys: unexpected argument <extra>\n", 2},
+      {{"--script"}, "", "pmckeys: --script needs a FILE (- for standard input)\n", 2},
+      {{"--script", "/nonexistent"}, "", "pmckeys: cannot read the script </nonexistent>: No such file or directory\n", 1},
+      {{"--console"}, "", "pmckeys: --console needs a terminal on standard input; to run commands from a file or a "
+                          "pipe use pmckeys --script FILE (- for standard input)\n", 2},
   };
   for (const Case& c : cases) check(c);
 }

@@ -95,4 +95,28 @@ TEST_F(MenuTable, TheCheckGoesOnFromWhereTheDeviceIs) {
   EXPECT_EQ(fromThere.model.place(), "PRESSENTERRESET");
 }
 
+TEST_F(MenuTable, WayHomeFromEveryPlaceCarriesOutNothing) {
+  const std::set<std::string> refused = {"MIDIPRESSENTERDUMP", "SRCPATCH1", "DSTPATCH1",
+                                         "EXPNDPATCH",         "SHRNKPATCH", "PRESSENTERRESET"};
+  for (std::size_t i = 0; i < kCompoundCommandCount; ++i) {
+    const std::string name = kCompoundCommands[i].name;
+    port->clear();
+    press({name});
+    const std::size_t performed = port->performed().size();
+    const MenuModel::WayHome way = port->model().wayHome();
+    EXPECT_EQ(way.refusal.empty(), refused.count(name) == 0) << name << ": " << way.refusal;
+    press(way.keys);
+    EXPECT_TRUE(way.refusal.empty() == port->model().inPerformanceMode()) << name;
+    EXPECT_EQ(port->performed().size(), performed) << name;
+  }
+  port->clear();
+  press({"editbanknr"});
+  EXPECT_EQ(port->model().wayHome().keys, (std::vector<std::string>{"PREV", "ENTER", "PREV", "PREV", "ENTER"}));
+  port->clear();
+  press({"midipressenterdump"});
+  EXPECT_EQ(port->model().wayHome().refusal,
+            "refused: no way home from MIDIPRESSENTERDUMP that the model knows: ENTER there confirms sends the whole "
+            "memory as a MIDI dump, which overwrites a receiving device; leave the step by hand");
+}
+
 }  // namespace

@@ -240,4 +240,20 @@ TEST(Midi, RestoreSendsTheFileToThePortChosenByName) {
   EXPECT_EQ(arrivals(*in), kSaved);
 }
 
+// The same as one script, on one open line: the restore is checked when it
+// runs, after the backup that writes its file.
+TEST(Midi, AScriptBacksUpResetsAndRestoresOnOneOpenLine) {
+  JackServer jack;
+  ASSERT_TRUE(jack.running());
+  Folder folder;
+  const std::string file = folder.path + "/patches.syx";
+  const std::string script = "backup " + file + "\nfactorypresets enter enter\nhome\nrestore " + file + "\n";
+  const SimRun run = runUnderSim({"--script", "-"}, {}, script.c_str());
+  EXPECT_EQ(run.process.err, "");
+  EXPECT_EQ(run.process.out, "saved 4 messages, 4096 bytes to " + file + " (two dumps agreed)\nsent 4 messages, 4096 "
+                             "bytes from " + file + "\n");
+  EXPECT_EQ(run.memory, kRestoredMemory);
+  EXPECT_EQ(run.ending, "summary: the device ended in performance mode");
+}
+
 }  // namespace

@@ -55,6 +55,8 @@ check "rd sequence with unknown token, board" "$sim" --trace /dev/null -- "${vg[
 check "pmcchannel, board" "$sim" --trace /dev/null -- "${vg[@]}" "$pmckeys" pmcchannel 16
 check "calibratepedal, board" "$sim" --trace /dev/null -- "${vg[@]}" "$pmckeys" calibratepedal 2
 check "startcalibratepedal, board" "$sim" --trace /dev/null -- "${vg[@]}" "$pmckeys" startcalibratepedal 1
+check "script, board" "$sim" --trace /dev/null -- "${vg[@]}" "$pmckeys" --script "$(dirname "$0")/expected/script.txt"
+check "console without a terminal" "${vg[@]}" "$pmckeys" --console
 check "silent board" "$sim" --trace /dev/null --fault silent -- "${vg[@]}" "$pmckeys" menu
 check "pmckeys-sim itself" "${vg[@]}" "$sim" --trace /dev/null -- "$pmckeys" r menu
 

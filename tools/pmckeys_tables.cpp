@@ -7,7 +7,7 @@
 // Placeholders: @KEYWORDS@ @OPTIONS@ @TOKENS@ (blank-separated words, upper
 // case), @SIM_OPTIONS@ @SIM_FAULTS@ @SIM_VALUE_OPTIONS@ (pmckeys-sim's),
 // @ZSH_SIM_ARGUMENTS@ (zsh), @MAN_KEYS@ @MAN_COMPOUNDS@ @MAN_OPTIONS@
-// @MAN_SIM_OPTIONS@ (roff), @VERSION@, @DOC_DIR@.
+// @MAN_SESSION@ @MAN_SIM_OPTIONS@ (roff), @VERSION@, @DOC_DIR@.
 #include <cctype>
 #include <fstream>
 #include <iostream>
@@ -83,10 +83,10 @@ std::string manCompounds() {
   return roff.str();
 }
 
-std::string manOptions() {
+std::string manForms(CommandForm::Kind kind) {
   std::ostringstream roff;
   for (const CommandForm& form : commandForms()) {
-    if (form.kind != CommandForm::OPTION) continue;
+    if (form.kind != kind) continue;
     std::string summary = form.summary;
     summary[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(summary[0])));
     roff << ".TP\n.B " << roffText(form.synopsis) << "\n" << roffText(summary) << ".\n";
@@ -197,7 +197,8 @@ int main(int argc, char** argv) {
   replaceAll(output, "@TOKENS@", tokens());
   replaceAll(output, "@MAN_KEYS@", manKeys());
   replaceAll(output, "@MAN_COMPOUNDS@", manCompounds());
-  replaceAll(output, "@MAN_OPTIONS@", manOptions());
+  replaceAll(output, "@MAN_OPTIONS@", manForms(CommandForm::OPTION));
+  replaceAll(output, "@MAN_SESSION@", manForms(CommandForm::SESSION));
   replaceAll(output, "@SIM_OPTIONS@", simOptions());
   replaceAll(output, "@SIM_FAULTS@", simFaults());
   replaceAll(output, "@MAN_SIM_OPTIONS@", manSimOptions());

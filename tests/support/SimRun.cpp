@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <sstream>
 
-namespace {
-
 void parseTrace(SimRun& run) {
   std::istringstream in(run.trace);
   for (std::string line; std::getline(in, line);) {
@@ -26,8 +24,6 @@ void parseTrace(SimRun& run) {
     }
   }
 }
-
-}  // namespace
 
 SimRun runUnderSim(const std::vector<std::string>& pmckeysArgs, const std::vector<std::string>& simOptions,
                    const char* input, const char* shell) {

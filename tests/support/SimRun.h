@@ -19,6 +19,9 @@ struct SimRun {
   std::vector<std::string> warnings;  // trace lines with "!!" or "WARNING"
 };
 
+// Fills the other fields from run.trace.
+void parseTrace(SimRun& run);
+
 // What the simulated device's memory holds, as the summary says it.
 const char* const kUserMemory = "the user's patches, banks and sets (dump CRC-32 6d3e3e28)";
 const char* const kFactoryMemory = "the factory presets: every patch the user made is gone (dump CRC-32 0145f66c)";

@@ -1,0 +1,29 @@
+// Completer: Tab completion of the console, free of any line editor. The
+// first word of a line may be a command keyword, a session form or a token;
+// later words are tokens. Words are offered in the letter case the user
+// started with: upper case as soon as the typed part holds a capital.
+#ifndef PMCKEYS_FRONTEND_COMPLETER_H
+#define PMCKEYS_FRONTEND_COMPLETER_H
+
+#include <string>
+#include <vector>
+
+class Completer {
+public:
+  struct Completion {
+    std::string insert;                // what to add at the cursor
+    std::vector<std::string> choices;  // the words that fit, when more than one does
+  };
+
+  // The tool's own tables: keywords, session forms, key names and compound commands.
+  Completer();
+
+  // before: the line's text up to the cursor.
+  Completion complete(const std::string& before) const;
+
+private:
+  std::vector<std::string> fFirst;  // upper case, sorted
+  std::vector<std::string> fLater;
+};
+
+#endif

@@ -1,0 +1,90 @@
+#include "frontend/Console.h"
+
+#include <unistd.h>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "frontend/CommandLine.h"
+#include "frontend/Conversions.h"
+#include "frontend/LineEditor.h"
+#include "frontend/Script.h"
+#include "frontend/ScriptCheck.h"
+#include "frontend/Session.h"
+#include "frontend/TrackedPort.h"
+
+namespace {
+
+std::string promptFor(const MenuModel& model) {
+  return (model.inPerformanceMode() ? std::string("performance") : model.place()) + "> ";
+}
+
+void showPlaces(const std::vector<std::string>& places) {
+  if (places.empty()) return;
+  std::string line;
+  for (const std::string& place : places) line += (line.empty() ? "  " : " > ") + place;
+  std::cout << line << std::endl;
+}
+
+// Checks and presses one command; false when it failed while running, which
+// leaves the device where the model cannot follow.
+bool runLine(Session& session, const std::vector<std::string>& words) {
+  const ScriptCheck::Result checked = ScriptCheck(session.model()).check(words);
+  for (const std::string& message : checked.messages) std::cerr << "pmckeys: " << message << std::endl;
+  if (!checked.messages.empty()) return true;
+  TrackedPort::clearStop();  // a Ctrl-C at the prompt is spent
+  try {
+    const int status = session.run(words, checked.plan, "");
+    showPlaces(session.takePlaces());
+    return status == EXIT_DONE;
+  } catch (const TrackedPort::Stopped&) {
+    std::cout << std::endl;  // after the ^C the terminal shows
+    showPlaces(session.takePlaces());
+    std::cout << "stopped after the key in progress: the device is at " << session.model().place() << std::endl;
+  }
+  return true;
+}
+
+}  // namespace
+
+int runConsole(const App&) {
+  if (isatty(STDIN_FILENO) == 0) {
+    std::cerr << "pmckeys: --console needs a terminal on standard input; to run commands from a file or a pipe "
+                 "use pmckeys --script FILE (- for standard input)"
+              << std::endl;
+    return EXIT_USAGE;
+  }
+  LineEditor editor;
+  std::string error;
+  if (!editor.open(error)) {
+    std::cerr << "pmckeys: " << error << "; pmckeys --script - runs commands without it" << std::endl;
+    return EXIT_NOT_DONE;
+  }
+  Session session;
+  if (!session.open()) {
+    std::cerr << "Error during initialization of WinIo." << std::endl;
+    hintAtMissingBoard();
+    return EXIT_NOT_DONE;
+  }
+  std::cout << "pmckeys console. The model assumes the device is in performance mode now; if it is not,\n"
+               "bring it there by hand and type reset-model. Tab completes, quit or Ctrl-D ends."
+            << std::endl;
+  TrackedPort::stopOnInterrupt();
+  for (std::string line;;) {
+    const LineEditor::Read read = editor.read(promptFor(session.model()), line);
+    if (read == LineEditor::END) return EXIT_DONE;
+    const std::vector<std::string> words = Script::split(line);
+    if (read == LineEditor::INTERRUPTED || words.empty()) continue;
+    editor.remember(line);
+    std::string first = words.front();
+    Conversions::toUpper(first);
+    if (first == "QUIT") return EXIT_DONE;
+    if (first == "RESET-MODEL") {
+      session.resetModel();
+      std::cout << "the model now says the device is in performance mode" << std::endl;
+    } else if (!runLine(session, words)) {
+      return EXIT_NOT_DONE;
+    }
+  }
+}

@@ -1,0 +1,67 @@
+#include "frontend/ScriptRunner.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "frontend/App.h"
+#include "frontend/CommandLine.h"
+#include "frontend/Script.h"
+#include "frontend/ScriptCheck.h"
+#include "frontend/Session.h"
+#include "frontend/TrackedPort.h"
+
+namespace {
+
+std::string where(const std::string& file, const Script::Line& line) {
+  return file + ":" + std::to_string(line.number) + ": ";
+}
+
+// Checks every line; true when all may run. Writes one line per problem.
+bool checkAll(const std::string& file, const std::vector<Script::Line>& lines, std::vector<Session::Plan>& plans) {
+  ScriptCheck check;
+  bool good = true;
+  for (const Script::Line& line : lines) {
+    const ScriptCheck::Result result = check.check(line.words);
+    for (const std::string& message : result.messages) std::cerr << "pmckeys: " << where(file, line) << message << std::endl;
+    good = good && result.messages.empty();
+    plans.push_back(result.plan);
+  }
+  return good;
+}
+
+int runAll(const std::string& file, const std::vector<Script::Line>& lines, const std::vector<Session::Plan>& plans) {
+  Session session;
+  TrackedPort::stopOnInterrupt();
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    try {
+      if (session.run(lines[i].words, plans[i], where(file, lines[i])) != EXIT_DONE) return EXIT_NOT_DONE;
+    } catch (const TrackedPort::Stopped&) {
+      std::cerr << "pmckeys: " << where(file, lines[i]) << "stopped by Ctrl-C after the key in progress; the device is at "
+                << session.model().place() << std::endl;
+      return EXIT_NOT_DONE;
+    }
+  }
+  return EXIT_DONE;
+}
+
+}  // namespace
+
+int runScript(const App& app) {
+  if (app.args().size() < 2) {
+    std::cerr << "pmckeys: --script needs a FILE (- for standard input)" << std::endl;
+    return EXIT_USAGE;
+  }
+  const std::string file = app.args()[1];
+  std::vector<Script::Line> lines;
+  std::string error;
+  if (!Script::read(file, lines, error)) {
+    std::cerr << "pmckeys: cannot read the script <" << file << ">: " << error << std::endl;
+    return EXIT_NOT_DONE;
+  }
+  std::vector<Session::Plan> plans;
+  if (!checkAll(file, lines, plans)) return EXIT_NOT_DONE;
+  const int status = runAll(file, lines, plans);
+  hintAtMissingBoard();
+  return status;
+}
