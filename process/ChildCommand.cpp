@@ -44,8 +44,10 @@ std::string lookUp(const std::string& name) {
   for (std::size_t at = 0; at <= dirs.size();) {
     std::size_t end = dirs.find(':', at);
     if (end == std::string::npos) end = dirs.size();
-    const std::string dir = end > at ? dirs.substr(at, end - at) : ".";
-    if (access((dir + "/" + name).c_str(), X_OK) == 0) return dir + "/" + name;
+    std::string candidate = end > at ? dirs.substr(at, end - at) : ".";
+    candidate += '/';
+    candidate += name;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate;
     at = end + 1;
   }
   return name;  // not found: exec says so
