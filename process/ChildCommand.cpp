@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -17,7 +18,9 @@ std::vector<std::string> environmentWith(const std::vector<std::pair<std::string
   for (char** entry = environ; *entry != nullptr; ++entry) {
     const std::string text = *entry;
     bool changed = false;
-    for (const auto& change : changes) changed = changed || text.compare(0, change.first.size() + 1, change.first + "=") == 0;
+    for (const auto& change : changes) {
+      if (text.compare(0, change.first.size() + 1, change.first + "=") == 0) changed = true;
+    }
     if (!changed) entries.push_back(text);
   }
   for (const auto& change : changes) {
@@ -36,21 +39,21 @@ std::vector<char*> pointers(std::vector<std::string>& texts) {
 }
 
 // The file a shell would run for the name: the name itself when it holds a
-// slash, else the first executable one along PATH.
+// slash, else the first executable one along PATH, else "".
 std::string lookUp(const std::string& name) {
   if (name.find('/') != std::string::npos) return name;
   const char* path = getenv("PATH");
-  std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+  const std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
   for (std::size_t at = 0; at <= dirs.size();) {
     std::size_t end = dirs.find(':', at);
     if (end == std::string::npos) end = dirs.size();
-    std::string candidate = end > at ? dirs.substr(at, end - at) : ".";
-    candidate += '/';
-    candidate += name;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+    const std::string dir = end > at ? dirs.substr(at, end - at) : ".";
+    const std::string file = dir + "/" + name;
+    struct stat status;
+    if (stat(file.c_str(), &status) == 0 && S_ISREG(status.st_mode) && access(file.c_str(), X_OK) == 0) return file;
     at = end + 1;
   }
-  return name;  // not found: exec says so
+  return "";
 }
 
 void writeError(const char* text) {
@@ -77,7 +80,11 @@ pid_t ChildCommand::start(const char* who) const {
   for (const int fd : streams) {
     if (fd > STDERR_FILENO) close(fd);
   }
-  execve(file.c_str(), argp.data(), envp.data());
+  if (file.empty()) {
+    errno = ENOENT;
+  } else {
+    execve(file.c_str(), argp.data(), envp.data());
+  }
   const char* reason = strerror(errno);
   writeError(failed.c_str());
   writeError(reason);

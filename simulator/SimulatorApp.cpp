@@ -47,7 +47,9 @@ pid_t startCommand(const std::vector<std::string>& command, const std::string& p
   ChildCommand child;
   child.argv = command;
   child.env = {{"PMCKEYS_DEVICE", path}};
-  if (midi.on()) child.env.insert(child.env.end(), {{"PMCKEYS_MIDI_IN", midi.outName()}, {"PMCKEYS_MIDI_OUT", midi.inName()}});
+  if (midi.on()) {
+    child.env.insert(child.env.end(), {{"PMCKEYS_MIDI_IN", midi.outName()}, {"PMCKEYS_MIDI_OUT", midi.inName()}});
+  }
   const pid_t pid = child.start("pmckeys-sim");
   if (pid == -1) throw std::runtime_error("cannot start <" + command[0] + ">: " + strerror(errno));
   return pid;

@@ -42,7 +42,8 @@ TEST_F(SerialDriver, SetsTheLineTo8N1RawAndKeepsOtherSettings) {
   tcgetattr(before, &t);
   t.c_iflag |= ICRNL | INLCR | IXON | IXANY;  // the CR/LF mapping and IEXTEN stay, the rest goes
   t.c_cflag |= PARENB | CSTOPB | CRTSCTS | HUPCL;
-  t.c_lflag |= IEXTEN;
+  t.c_lflag |= ICANON | ECHO | ECHOE | ISIG | IEXTEN;
+  t.c_oflag |= OPOST;
   tcsetattr(before, TCSANOW, &t);
   close(before);
   ASSERT_EQ(tcgetattr(opened(), &t), 0);

@@ -11,7 +11,8 @@
 const char* const kChannelTrail = "PREV PREV PREV ENTER PREV ENTER PREV PREV PREV PREV  ENTER";
 
 // What pmckeys says when it finds no board, and after writing to /dev/full.
-const char* const kNoBoard = "init_serialport: Unable to open port : No such file or directory\ncreating FakeHardwarePort\n";
+const char* const kNoBoard =
+    "init_serialport: Unable to open port : No such file or directory\ncreating FakeHardwarePort\n";
 const char* const kStandardOutputFull = "pmckeys: cannot write to standard output: No space left on device\n";
 
 // The prompts of the interactive calibration of pedal 1.
