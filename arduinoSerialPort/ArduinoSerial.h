@@ -1,5 +1,6 @@
 // ArduinoSerial: one serial line, by device path and baud rate. Turns every
-// failure of the serial driver functions into an ArduinoSerialException.
+// failure of the serial driver functions into an ArduinoSerialException,
+// but a device held by another process into a SerialPortBusyException.
 //
 // The descriptor stays open until the process ends or init() opens the
 // device again; init() closes it first, so that a line opened again does

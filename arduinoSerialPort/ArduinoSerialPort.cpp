@@ -1,14 +1,12 @@
 #include "arduinoSerialPort/ArduinoSerialPort.h"
 
-#include <errno.h>
-#include <time.h>
-
 #include <cstdlib>
 #include <map>
 #include <sstream>
 
 #include "arduinoSerialPort/ArduinoSerial.h"
 #include "arduinoSerialPort/ArduinoSerialException.h"
+#include "arduinoSerialPort/RealClock.h"
 
 #ifndef PMCKEYS_DEFAULT_DEVICE
 #define PMCKEYS_DEFAULT_DEVICE "/zov/odu.zezezuzid-I7007dor"
@@ -55,7 +53,10 @@ std::string ArduinoSerialPort::keyCharacter(int keyCode) {
 
 ArduinoSerialPort::ArduinoSerialPort() : ArduinoSerialPort(defaultDevice(), BAUDRATE) {}
 
-ArduinoSerialPort::ArduinoSerialPort(const std::string& port, int baudrate) {
+ArduinoSerialPort::ArduinoSerialPort(const std::string& port, int baudrate)
+    : ArduinoSerialPort(port, baudrate, RealClock::instance()) {}
+
+ArduinoSerialPort::ArduinoSerialPort(const std::string& port, int baudrate, const Clock& clock) : fClock(clock) {
   (void)dummyVar;
   try {
     fSerial = new ArduinoSerial(port, baudrate);
@@ -65,10 +66,7 @@ ArduinoSerialPort::ArduinoSerialPort(const std::string& port, int baudrate) {
   }
 }
 
-ArduinoSerialPort::~ArduinoSerialPort() {
-  delete fSerial;
-  fSerial = nullptr;
-}
+ArduinoSerialPort::~ArduinoSerialPort() { delete fSerial; }
 
 void ArduinoSerialPort::send(int keyCode) {
   auto found = keyMap.find(keyCode);
@@ -78,18 +76,7 @@ void ArduinoSerialPort::send(int keyCode) {
   fSerial->readUntil('\n');  // any line completes the key press
 }
 
-// nanosleep rather than usleep: usleep need not take a second or more, and a
-// signal must not cut a documented pause short.
-void ArduinoSerialPort::sleepMs(int ms) const { pause(ms); }
-
-void ArduinoSerialPort::pause(int ms) {
-  if (ms <= 0) return;
-  struct timespec rest;
-  rest.tv_sec = ms / 1000;
-  rest.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
-  while (nanosleep(&rest, &rest) == -1 && errno == EINTR) {
-  }
-}
+void ArduinoSerialPort::sleepMs(int ms) const { fClock.pause(ms); }
 
 void ArduinoSerialPort::init() {
   if (fSerial == nullptr) return;  // a failed port has no line left to open
@@ -104,7 +91,7 @@ void ArduinoSerialPort::init() {
 // The board resets when the line opens; whatever it printed meanwhile is no
 // reply to a key.
 void ArduinoSerialPort::startBoard() {
-  pause(STARTUP_PAUSE_MS);
+  fClock.pause(STARTUP_PAUSE_MS);
   fSerial->discardInput();
   fInitSucceeded = true;
 }

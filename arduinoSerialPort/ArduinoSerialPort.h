@@ -5,8 +5,14 @@
 //
 // Owns its ArduinoSerial line object. Construction either opens the line,
 // waits 2 s for the board to start and discards what the board printed
-// meanwhile (initSucceeded() true), or fails quietly apart from the
-// driver's perror line (initSucceeded() false).
+// meanwhile (initSucceeded() true), or, when the line cannot be opened,
+// leaves the driver's perror line as the only word and initSucceeded()
+// false. A device held by another run is no such failure: its
+// SerialPortBusyException leaves the constructor, since a stand-in port
+// would let the run go on as if nothing had been refused.
+//
+// Every pause goes through a Clock the port does not own: the real one,
+// unless a test gives its own.
 #ifndef PMCKEYS_ARDUINOSERIALPORT_ARDUINOSERIALPORT_H
 #define PMCKEYS_ARDUINOSERIALPORT_ARDUINOSERIALPORT_H
 
@@ -15,6 +21,7 @@
 #include "ports/HardwarePort.h"
 
 class ArduinoSerial;
+class Clock;
 
 class ArduinoSerialPort : public HardwarePort {
 public:
@@ -30,6 +37,7 @@ public:
 
   ArduinoSerialPort();
   ArduinoSerialPort(const std::string& port, int baudrate);
+  ArduinoSerialPort(const std::string& port, int baudrate, const Clock& clock);
   ~ArduinoSerialPort() override;
 
   bool initSucceeded() const override { return fInitSucceeded; }
@@ -41,10 +49,10 @@ public:
   void setBaudrate(int baudrate);
 
 private:
-  static void pause(int ms);
   void startBoard();
   void fail();
 
+  const Clock& fClock;
   ArduinoSerial* fSerial = nullptr;
   bool fInitSucceeded = false;
 };

@@ -57,10 +57,12 @@ bool hungUp(int fd) {
   return poll(&pfd, 1, 0) > 0 && (pfd.revents & (POLLHUP | POLLERR)) != 0;
 }
 
-long long nowMs() {
+// In nanoseconds: counted in whole milliseconds, a wait could end up to one
+// short of the time it was given.
+long long nowNs() {
   struct timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+  return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
 }
 
 }  // namespace
@@ -111,7 +113,7 @@ int serialport_writebyte(int fd, unsigned char byte) {
 }
 
 int serialport_read_until(int fd, char* buf, char until, int bufsize, int timeoutMs) {
-  const long long deadline = nowMs() + timeoutMs;
+  const long long deadline = nowNs() + timeoutMs * 1000000LL;
   int i = 0;
   while (i < bufsize - 1) {
     char b;
@@ -122,7 +124,7 @@ int serialport_read_until(int fd, char* buf, char until, int bufsize, int timeou
     if (n != 1) {
       // Nothing waiting yet: poll again until the deadline. (A platform that
       // reports a hang-up only as end of file ends here too.)
-      if (nowMs() >= deadline) return SERIALPORT_TIMEOUT;
+      if (nowNs() >= deadline) return SERIALPORT_TIMEOUT;
       usleep(EMPTY_READ_PAUSE_US);
       continue;
     }

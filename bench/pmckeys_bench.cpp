@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "midi/QuietWait.h"
+#include "process/ChildCommand.h"
 #include "simulator/DeviceMemory.h"
 
 namespace {
@@ -40,20 +41,12 @@ struct Measure {
 };
 
 Measure run(const std::vector<std::string>& argv, const std::string& device) {
+  ChildCommand command;
+  command.argv = argv;
+  if (!device.empty()) command.env = {{"PMCKEYS_DEVICE", device}};
+  command.out = command.err = ChildCommand::DISCARD;
   const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (!device.empty()) setenv("PMCKEYS_DEVICE", device.c_str(), 1);
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, STDOUT_FILENO);
-    dup2(null, STDERR_FILENO);
-    std::vector<char*> args;
-    std::vector<std::string> copies(argv);
-    for (std::string& arg : copies) args.push_back(&arg[0]);
-    args.push_back(nullptr);
-    execv(args[0], args.data());
-    _exit(127);
-  }
+  const pid_t pid = command.start("pmckeys_bench");
   int status = 0;
   struct rusage usage;
   wait4(pid, &status, 0, &usage);
@@ -73,12 +66,11 @@ double median(std::vector<double> values) {
 pid_t startBoard(const std::string& sim, std::string& device) {
   int out[2];
   if (pipe(out) != 0) exit(1);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(out[1], STDOUT_FILENO);
-    execl(sim.c_str(), sim.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
+  ChildCommand board;
+  board.argv = {sim};
+  board.out = out[1];
+  fcntl(out[0], F_SETFD, FD_CLOEXEC);
+  const pid_t pid = board.start("pmckeys_bench");
   close(out[1]);
   FILE* trace = fdopen(out[0], "r");
   char line[256] = "";
@@ -164,14 +156,10 @@ void scriptAgainstRuns(const std::string& pmckeys, const std::string& device) {
 // A JACK server of the benchmark's own on the dummy audio backend, named
 // for this process; 0 when it did not come up.
 pid_t startJack(const std::string& name) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, STDOUT_FILENO);
-    dup2(null, STDERR_FILENO);
-    execlp("jackd", "jackd", "-n", name.c_str(), "--no-realtime", "-d", "dummy", static_cast<char*>(nullptr));
-    _exit(127);
-  }
+  ChildCommand jackd;
+  jackd.argv = {"jackd", "-n", name, "--no-realtime", "-d", "dummy"};
+  jackd.out = jackd.err = ChildCommand::DISCARD;
+  const pid_t pid = jackd.start("pmckeys_bench");
   setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
   setenv("PMCKEYS_MIDI_API", "jack", 1);
   const Measure waited = run({"/bin/sh", "-c", "exec jack_wait -w -t 10"}, "");

@@ -5,8 +5,8 @@
 //
 // The tool uses one instance, reached through getInstance(); creating it
 // creates the key port (which may open the serial line). Tests and the
-// build-time tools make their own on a port of their choosing. The instance owns its port and
-// lives until the process ends. While a sequence is pressed with the return
+// build-time tools make their own on a port of their choosing. The instance
+// owns its port and lives until the process ends. While a sequence is pressed with the return
 // flag, the engine records the trail: the tokens that lead back through the
 // menus, newest first, which returnFromTrail() presses afterwards.
 //

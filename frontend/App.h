@@ -1,6 +1,6 @@
 // App: the command line of one run, as the operating system passed it.
 // Holds copies of the program name and of the arguments (argv[1] onwards),
-// each exactly as typed; main() builds one and keeps it for the whole run.
+// each exactly as typed; the dispatch builds one and keeps it for the run.
 #ifndef PMCKEYS_FRONTEND_APP_H
 #define PMCKEYS_FRONTEND_APP_H
 

@@ -1,5 +1,5 @@
-// The help screens: usage, cable wiring and the command listing, each a
-// fixed text, and the --help screen, made from the tool's own tables. Each
+// The help screens: usage and cable wiring, fixed texts, and the command
+// listing and the --help screen, made from the tool's own tables. Each
 // writes on standard output and returns.
 #ifndef PMCKEYS_FRONTEND_HELPSCREENS_H
 #define PMCKEYS_FRONTEND_HELPSCREENS_H

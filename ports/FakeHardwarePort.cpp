@@ -57,11 +57,6 @@ FakeHardwarePort* FakeHardwarePort::instance() {
   return fgInstance;
 }
 
-std::string FakeHardwarePort::displayName(int keyCode) {
-  auto found = keyMap.find(keyCode);
-  return found == keyMap.end() ? std::string() : found->second;
-}
-
 FakeHardwarePort::FakeHardwarePort() : fSucceeded(true) {
   (void)dummyVar;
   std::cerr << "creating FakeHardwarePort" << std::endl;

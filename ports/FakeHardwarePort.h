@@ -16,10 +16,6 @@ class FakeHardwarePort : public HardwarePort {
 public:
   static FakeHardwarePort* instance();
 
-  // Display name of a key code ("MENU/NEXT", "RELEASE"), or "" for a code
-  // that names no key.
-  static std::string displayName(int keyCode);
-
   bool initSucceeded() const override { return fSucceeded; }
   void setSucceeded(bool succeeded) { fSucceeded = succeeded; }
   void send(int keyCode) override;

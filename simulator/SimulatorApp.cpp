@@ -1,7 +1,6 @@
 #include "simulator/SimulatorApp.h"
 
 #include <signal.h>
-#include <stdlib.h>
 #include <string.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +15,8 @@
 #include <vector>
 
 #include "frontend/Conversions.h"
+#include "frontend/OutputWatch.h"
+#include "process/ChildCommand.h"
 #include "simulator/DeviceMemory.h"
 #include "simulator/PseudoTerminal.h"
 #include "simulator/SimulatedBoard.h"
@@ -42,34 +43,15 @@ void onSignal(int signal, siginfo_t* info, void*) {
 #endif
 }
 
-// where: "standard output" or the trace file; error: errno of the failed write.
-int writeFailure(const std::string& where, int error) {
-  std::cerr << "pmckeys-sim: cannot write to " << where << ": " << strerror(error != 0 ? error : EIO) << std::endl;
-  return 1;
-}
-
-// What the command finds the device by. Set here, not in the child: the
-// MIDI libraries' threads make the child of a fork no place for setenv.
-void exportDevice(const std::string& path, const SimulatedMidi& midi) {
-  setenv("PMCKEYS_DEVICE", path.c_str(), 1);
-  if (!midi.on()) return;
-  setenv("PMCKEYS_MIDI_IN", midi.outName().c_str(), 1);
-  setenv("PMCKEYS_MIDI_OUT", midi.inName().c_str(), 1);
-}
-
-pid_t startCommand(const std::vector<std::string>& command) {
-  const pid_t pid = fork();
+// The command, with what it finds the device by in its environment.
+pid_t startCommand(const std::vector<std::string>& command, const std::string& path, const SimulatedMidi& midi) {
+  ChildCommand child;
+  child.argv = command;
+  child.env = {{"PMCKEYS_DEVICE", path}};
+  if (midi.on()) child.env.insert(child.env.end(), {{"PMCKEYS_MIDI_IN", midi.outName()}, {"PMCKEYS_MIDI_OUT", midi.inName()}});
+  const pid_t pid = child.start("pmckeys-sim");
   if (pid == -1) throw std::runtime_error("cannot start <" + command[0] + ">: " + strerror(errno));
-  if (pid != 0) return pid;
-  signal(SIGPIPE, SIG_DFL);  // ignored here only
-  std::vector<char*> argv;
-  argv.reserve(command.size() + 1);
-  std::vector<std::string> copies(command);
-  for (std::string& arg : copies) argv.push_back(&arg[0]);
-  argv.push_back(nullptr);
-  execvp(argv[0], argv.data());
-  std::cerr << "pmckeys-sim: cannot run <" << command[0] << ">: " << strerror(errno) << std::endl;
-  _exit(127);
+  return pid;
 }
 
 bool expectsReturn(const std::vector<std::string>& command) {
@@ -124,8 +106,10 @@ void announce(const std::string& path, const SimulatedMidi& midi, const std::str
   trace.line("  stop with Ctrl-C");
 }
 
-// where: what out writes to, for the message when a write fails.
+// where: what out writes to, for the message when a write fails. A failed
+// write stops nothing: the command runs on and the failure is told at the end.
 int serve(const SimulatorOptions& options, std::ostream& out, const std::string& where) {
+  OutputWatch watch(out, where);
   PseudoTerminal line;
   Device device(line, options);
   TraceWriter trace(out, !options.command.empty() && expectsReturn(options.command));
@@ -138,8 +122,7 @@ int serve(const SimulatorOptions& options, std::ostream& out, const std::string&
     announce(line.slavePath(), device.midi, midiOff, trace);
   } else {
     if (!device.midi.on()) trace.line(midiOff);
-    exportDevice(line.slavePath(), device.midi);
-    child = startCommand(options.command);
+    child = startCommand(options.command, line.slavePath(), device.midi);
   }
   int status = -1;
   while (status < 0) {
@@ -158,7 +141,7 @@ int serve(const SimulatorOptions& options, std::ostream& out, const std::string&
     }
   }
   trace.summary(device.board.model(), device.memory.describe(), child == -1 ? -1 : status);
-  return trace.error() != 0 ? writeFailure(where, trace.error()) : status;
+  return watch.finish("pmckeys-sim") ? status : 1;
 }
 
 }  // namespace

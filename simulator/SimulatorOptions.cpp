@@ -1,8 +1,8 @@
 #include "simulator/SimulatorOptions.h"
 
-#include <cerrno>
-#include <cstring>
 #include <iostream>
+
+#include "frontend/OutputWatch.h"
 
 namespace {
 
@@ -48,12 +48,9 @@ std::optional<int> badCount(const std::string& name, long least, long most, cons
 }
 
 std::optional<int> showHelp() {
-  errno = 0;
+  OutputWatch out(std::cout, "standard output");
   writeSimulatorHelp(std::cout);
-  std::cout << std::flush;
-  if (std::cout) return 0;
-  std::cerr << "pmckeys-sim: cannot write to standard output: " << strerror(errno != 0 ? errno : EIO) << std::endl;
-  return 1;
+  return out.finish("pmckeys-sim") ? 0 : 1;
 }
 
 std::optional<int> apply(const std::string& name, const std::string& value, SimulatorOptions& options) {

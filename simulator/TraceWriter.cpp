@@ -1,7 +1,5 @@
 #include "simulator/TraceWriter.h"
 
-#include <errno.h>
-
 #include <cstdio>
 
 namespace {
@@ -26,11 +24,7 @@ std::string padded(const std::string& text, std::size_t width) {
 
 TraceWriter::TraceWriter(std::ostream& out, bool expectReturn) : fOut(out), fExpectReturn(expectReturn) {}
 
-void TraceWriter::line(const std::string& text) {
-  errno = 0;
-  fOut << text << std::endl;
-  if (!fOut && fError == 0) fError = errno != 0 ? errno : EIO;
-}
+void TraceWriter::line(const std::string& text) { fOut << text << std::endl; }
 
 void TraceWriter::note(const std::string& text) { line("         " + text); }
 

@@ -1,9 +1,8 @@
 // TraceWriter: the simulator's account of a run, one line per character the
 // board received (time, character, key, where the device went), warnings
 // where a real device would have changed or lost data, notes of what went
-// over MIDI, and a summary.
-// A write that fails does not stop the run: the stream stays failed and
-// error() tells why, for the end.
+// over MIDI, and a summary. Writes to a stream it does not own; whoever owns
+// that stream looks after failed writes.
 #ifndef PMCKEYS_SIMULATOR_TRACEWRITER_H
 #define PMCKEYS_SIMULATOR_TRACEWRITER_H
 
@@ -29,15 +28,12 @@ public:
   // The closing lines; memory: what the device's memory holds; status < 0
   // when there was no command.
   void summary(const MenuModel& model, const std::string& memory, int status);
-  // The errno of the first write that failed, or 0.
-  int error() const { return fError; }
 
 private:
   void noteReturn(double seconds);
   void warnAbout(const SimulatedBoard::Reception& reception, const MenuModel& model);
 
   std::ostream& fOut;
-  int fError = 0;
   bool fExpectReturn;
   bool fReturning = false;
   bool fReturnWarned = false;

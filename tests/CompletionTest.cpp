@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <sstream>
 
@@ -19,34 +20,17 @@ namespace {
 const std::string kBash = std::string(PMCKEYS_SHARE_DIR) + "/pmckeys";
 const std::string kZsh = std::string(PMCKEYS_SHARE_DIR) + "/_pmckeys";
 
-std::string fileText(const std::string& path) {
-  std::ifstream in(path);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using Words = std::vector<std::string>;
 
-// The words of `name="..."` in a completion script.
+// The words of `name="..."` in a completion script, sorted.
 std::set<std::string> wordsOf(const std::string& script, const std::string& name) {
-  const std::string start = name + "=\"";
-  const std::size_t at = script.find(start);
-  if (at == std::string::npos) return {};
-  const std::size_t end = script.find('"', at + start.size());
-  std::istringstream words(script.substr(at + start.size(), end - at - start.size()));
-  std::set<std::string> set;
-  for (std::string word; words >> word;) set.insert(word);
-  return set;
-}
-
-std::set<std::string> tableTokens() {
-  std::set<std::string> words;
-  for (std::size_t i = 0; i < kKeyNameCount; ++i) words.insert(kKeyNames[i].name);
-  for (std::size_t i = 0; i < kCompoundCommandCount; ++i) words.insert(kCompoundCommands[i].name);
-  return words;
+  const std::size_t begin = script.find(name + "=\"") + name.size() + 2;
+  std::istringstream words(script.substr(begin, script.find('"', begin) - begin));
+  return {std::istream_iterator<std::string>(words), {}};
 }
 
 // COMPREPLY of the bash completion for a command line, sorted.
-std::vector<std::string> complete(const std::vector<std::string>& words, const std::string& path = "") {
+Words complete(const Words& words, const std::string& path = "") {
   std::string array;
   for (const std::string& word : words) array += " '" + word + "'";
   const std::string script = "source '" + kBash + "'; COMP_WORDS=(" + array + "); COMP_CWORD=" +
@@ -55,28 +39,25 @@ std::vector<std::string> complete(const std::vector<std::string>& words, const s
                              "; printf '%s\\n' \"${COMPREPLY[@]}\"";
   ProcessOptions options;
   if (!path.empty()) options.env["PATH"] = path;
-  const ProcessResult result = runProcess("/bin/bash", {"-c", script}, options);
-  std::vector<std::string> reply;
-  std::istringstream lines(result.out);
-  for (std::string line; std::getline(lines, line);) {
-    if (!line.empty()) reply.push_back(line);
-  }
+  std::istringstream lines(runProcess("/bin/bash", {"-c", script}, options).out);
+  Words reply{std::istream_iterator<std::string>(lines), {}};
   std::sort(reply.begin(), reply.end());
   return reply;
 }
 
 TEST(Completion, WordListsAreTheToolsTables) {
-  for (const std::string& script : {fileText(kBash), fileText(kZsh)}) {
-    ASSERT_FALSE(script.empty());
-    EXPECT_EQ(wordsOf(script, "tokens"), tableTokens());
-    const std::vector<std::string> keywords = commandWords();
+  std::set<std::string> tokens;
+  for (std::size_t i = 0; i < kKeyNameCount; ++i) tokens.insert(kKeyNames[i].name);
+  for (std::size_t i = 0; i < kCompoundCommandCount; ++i) tokens.insert(kCompoundCommands[i].name);
+  const Words keywords = commandWords();
+  for (const std::string& script : {readFile(kBash), readFile(kZsh)}) {
+    EXPECT_EQ(wordsOf(script, "tokens"), tokens);
     EXPECT_EQ(wordsOf(script, "keywords"), std::set<std::string>(keywords.begin(), keywords.end()));
   }
-  EXPECT_EQ(tableTokens().size(), 28u + 72u);
+  EXPECT_EQ(complete({"pmckeys", ""}).size(), keywords.size() + tokens.size());
 }
 
 TEST(Completion, OffersWordsInTheCaseTheUserStartedWith) {
-  using Words = std::vector<std::string>;
   EXPECT_EQ(complete({"pmckeys", "editb"}), (Words{"editbank", "editbankname", "editbanknr"}));
   EXPECT_EQ(complete({"pmckeys", "EditB"}), (Words{"EDITBANK", "EDITBANKNAME", "EDITBANKNR"}));
   EXPECT_EQ(complete({"pmckeys", "ca"}), (Words{"cable", "calibratepedal"}));
@@ -91,20 +72,16 @@ TEST(Completion, OffersWordsInTheCaseTheUserStartedWith) {
   EXPECT_EQ(complete({"pmckeys-sim", "--dump-size", ""}), Words{});  // a number follows
   EXPECT_EQ(complete({"pmckeys-sim", "--", "pmckeys", "rd", "exitedit"}),
             (Words{"exiteditbank", "exiteditmenu", "exiteditpatch", "exiteditset"}));
-  EXPECT_EQ(complete({"pmckeys", ""}).size(), commandWords().size() + tableTokens().size());
 }
 
 TEST(Completion, NeverRunsPmckeys) {
-  char folder[] = "/tmp/pmckeys-path-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  const std::string spy = std::string(folder) + "/pmckeys", marker = std::string(folder) + "/ran";
+  const ScratchFolder folder;
+  const std::string spy = folder.path + "/pmckeys", marker = folder.path + "/ran";
   std::ofstream(spy) << "#!/bin/sh\ntouch '" << marker << "'\n";
   chmod(spy.c_str(), 0755);
-  complete({"pmckeys", "m"}, std::string(folder) + ":/usr/bin:/bin");
-  complete({"pmckeys", "r", "edit"}, std::string(folder) + ":/usr/bin:/bin");
+  complete({"pmckeys", "m"}, folder.path + ":/usr/bin:/bin");
+  complete({"pmckeys", "r", "edit"}, folder.path + ":/usr/bin:/bin");
   EXPECT_NE(access(marker.c_str(), F_OK), 0) << "completing ran pmckeys";
-  unlink(spy.c_str());
-  rmdir(folder);
 }
 
 }  // namespace

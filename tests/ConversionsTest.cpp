@@ -24,12 +24,6 @@ TEST(Conversions, ReadsNumbersAndGivesZeroWhereNoneBegins) {
   }
 }
 
-TEST(Conversions, WritesDecimal) {
-  EXPECT_EQ(Conversions::int2str(-7), "-7");
-  EXPECT_EQ(Conversions::int2str(0), "0");
-  EXPECT_EQ(Conversions::int2str(255), "255");
-}
-
 TEST(Conversions, FoldsOnlyAsciiLettersToUpperCase) {
   const std::pair<std::string, std::string> cases[] = {
       {"menu", "MENU"}, {"n-on", "N-ON"}, {"0xfb", "0XFB"}, {"+-09", "+-09"},

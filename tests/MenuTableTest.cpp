@@ -1,8 +1,9 @@
 // The compound command table checked against the menu model: every name
-// that stands for a place leads there from performance mode, the fixed ways
-// back end in performance mode, and so does the recorded trail from every
-// place reached by menu moves alone. Every "r NAME" and "r NAME enter" is
-// either refused by the return check or presses what it always pressed.
+// that stands for a place leads there from performance mode, and the fixed
+// ways back end in performance mode. Every "r NAME" and "r NAME enter" is
+// either refused by the return check or presses what it always pressed, and
+// an "r NAME" that goes ahead ends in performance mode, having carried out
+// nothing, unless NAME is a step inside an item.
 #include <iterator>
 #include <set>
 #include <sstream>
@@ -17,27 +18,6 @@ namespace {
 using MenuTable = Dad10Fixture;
 
 const std::set<std::string> kWaysBack = {"ENDMIDIDATADUMPCOMPLETE", "ENDCALIBRATEPEDAL1", "ENDCALIBRATEPEDAL2"};
-
-bool isStep(const std::string& name) {
-  // A step is a place listed among an item's steps.
-  std::vector<const MenuList*> lists{&MenuModel::topLevel()};
-  while (!lists.empty()) {
-    const MenuList* list = lists.back();
-    lists.pop_back();
-    for (const MenuItem& item : list->items) {
-      if (item.list != nullptr) lists.push_back(item.list);
-      for (const char* step : item.steps) {
-        if (name == step) return true;
-      }
-    }
-  }
-  return false;
-}
-
-TEST_F(MenuTable, HasTheDocumentedSize) {
-  EXPECT_EQ(kKeyNameCount, 28u);
-  EXPECT_EQ(kCompoundCommandCount, 72u);
-}
 
 TEST_F(MenuTable, EveryPlaceNameLeadsToThatPlace) {
   for (std::size_t i = 0; i < kCompoundCommandCount; ++i) {
@@ -73,20 +53,6 @@ TEST_F(MenuTable, FixedWaysBackEndInPerformanceMode) {
   }
 }
 
-TEST_F(MenuTable, TrailReturnsFromEveryListAndItem) {
-  int checked = 0;
-  for (std::size_t i = 0; i < kCompoundCommandCount; ++i) {
-    const std::string name = kCompoundCommands[i].name;
-    if (kWaysBack.count(name) != 0 || isStep(name)) continue;
-    port->clear();
-    capture([&] { press({name}, true, true); });
-    EXPECT_TRUE(port->model().inPerformanceMode()) << "r " << name << " ended at " << port->model().place();
-    EXPECT_TRUE(port->performed().empty()) << "r " << name << " performed " << port->performed().front();
-    ++checked;
-  }
-  EXPECT_EQ(checked, 53);  // 72 less 3 ways back and 16 steps
-}
-
 TEST_F(MenuTable, EveryReturnPressesWhatItPressedBeforeOrIsRefused) {
   // For "r NAME" and "r NAME enter": the keys in hex, "|" at the return's pause, or "refused".
   std::istringstream expected(readTestFile("returns.txt"));
@@ -111,6 +77,11 @@ TEST_F(MenuTable, EveryReturnPressesWhatItPressedBeforeOrIsRefused) {
       std::getline(expected, line);
       EXPECT_EQ(actual.str(), line);
       EXPECT_EQ(checked.model.place(), port->model().place()) << line;
+      MenuModel there;  // where NAME leads
+      for (int code : Dad10::expand(kCompoundCommands[i].name).codes) there.press(code);
+      if (*suffix != '\0' || checked.refusal || there.onStep()) continue;
+      EXPECT_TRUE(port->model().inPerformanceMode()) << line << " ended at " << port->model().place();
+      EXPECT_TRUE(port->performed().empty()) << line;
     }
   }
 }

@@ -9,6 +9,7 @@
 
 #include "midi/RtMidiSystem.h"
 #include "simulator/DeviceMemory.h"
+#include "tests/support/Expected.h"
 #include "tests/support/JackServer.h"
 #include "tests/support/Process.h"
 #include "tests/support/SimRun.h"
@@ -35,19 +36,13 @@ MidiBytes joined(const Messages& messages) {
 const MidiBytes kSaved = joined({sysex(1024, 0x11), {0xF0, 0x7D, 0x01, 0xF7}, sysex(300, 0x22)});
 
 // A folder of its own for the files of one test.
-struct Folder {
-  Folder() {
-    char name[] = "/tmp/pmckeys-midi-XXXXXX";
-    path = mkdtemp(name);
-  }
-  ~Folder() { EXPECT_EQ(system(("rm -r " + path).c_str()), 0); }
+struct Folder : ScratchFolder {
   std::string file(const std::string& name, const MidiBytes& bytes) const {
     std::ofstream(path + "/" + name, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path + "/" + name;
   }
   std::string listing() const { return runProcess("/bin/ls", {"-A", path}).out; }
-  std::string path;
 };
 
 MidiBytes fromText(const std::string& text) { return MidiBytes(text.begin(), text.end()); }
@@ -237,8 +232,7 @@ TEST(Midi, RestoreSendsTheFileToThePortChosenByName) {
   for (const Case& c : two) check(c);
   check({{"backup", folder.path + "/new.syx"},
          {{"PMCKEYS_DEVICE", "/nonexistent"}, {"PMCKEYS_MIDI_IN", "peer"}},
-         "init_serialport: Unable to open port : No such file or directory\ncreating FakeHardwarePort\n"
-         "pmckeys: no board on the serial line: the dump cannot be started\n",
+         kNoBoard + std::string("pmckeys: no board on the serial line: the dump cannot be started\n"),
          1});
   EXPECT_EQ(check({{"restore", file}, {{"PMCKEYS_MIDI_OUT", "Peer"}}, "", 0}),
             "sent 3 messages, 1328 bytes from " + file + "\n");

@@ -1,34 +1,121 @@
 // pmckeys over a real pseudo-terminal to the simulated board: the exact
-// bytes on the line, the timing the board sees, and how faults of the line
-// end a run.
+// bytes on the line, the timing the board sees, how faults of the line end
+// a run, and the simulator's account of it. The whole key sequences of the
+// procedures are checked here.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <unistd.h>
 
 #include "arduinoSerialPort/serialport.h"
 #include "simulator/PseudoTerminal.h"
+#include "tests/support/Expected.h"
 #include "tests/support/SimRun.h"
 
 namespace {
 
-const char* const kInPerformanceMode = "summary: the device ended in performance mode";
-const char* const kEditBankAndBack = "4d 4d 45 53 45 53 53 45";
-const char* const kCalibrationOfPedal1 = "4d 4d 4d 4d 45 4d 4d 4d 4d 4d 4d 4d 45 4d 4d 4d 4d 45 45 45 53 53 53 53 53 "
+const std::string kBackHome = "summary: the device ended in performance mode\n";
+const std::string kEditBankAndBack = "4d 4d 45 53 45 53 53 45";
+const std::string kCalibrationOfPedal1 = "4d 4d 4d 4d 45 4d 4d 4d 4d 4d 4d 4d 45 4d 4d 4d 4d 45 45 45 53 53 53 53 53 "
                                          "45 53 53 53 53 53 53 53 53 45 53 53 53 53 45";
+const std::string kFailed = "pmckeys: ArduinoSerial failed:";
 const std::string kHint = " (the device may be left inside its menus: check its display)\n";
 
-void expectRun(const SimRun& run, const std::string& out, const std::string& err, int status) {
-  EXPECT_EQ(run.process.out, out);
-  EXPECT_EQ(run.process.err, err);
-  EXPECT_EQ(run.process.status, status);
-  EXPECT_EQ(run.process.signal, 0);
+std::string leftIn(const std::string& place) {
+  return "summary: the device was left in " + place + ", not in performance mode\n";
 }
 
-TEST(SerialEndToEnd, ReturnAlongTheTrailWithItsTiming) {
+// One run of pmckeys under pmckeys-sim: pmckeys' outputs and status, the
+// bytes on the line and the simulator's account of them. Each is a test of
+// its own, so that they run side by side.
+struct SimCase {
+  const char* name;
+  std::vector<std::string> args;
+  std::string out, err;
+  int status;
+  std::string bytes;   // what the board received
+  std::string ending;  // the summary's lines on the device and on what was carried out
+  std::vector<std::string> sim = {};          // options of pmckeys-sim
+  const char* shell = nullptr;                // a sh command line that runs "$@" (pmckeys and its arguments)
+  const char* input = nullptr;                // standard input
+  std::vector<std::string> lastWarnings = {};  // the trace's last warnings, after those on the way in
+  double within = 0;                          // the seconds the run may take, when that matters
+  std::string memory = kUserMemory;           // what the summary says the device's memory holds
+};
+
+// A closed stream is as good as /dev/null; a failed write is reported only
+// after every key. A fault of the line ends the run at once with a reason.
+const SimCase kRuns[] = {
+    {"KeysHexTokensAndUnknownTokens", {"editbank", "0x41", "0xff", "0xF3", "0XFBB", "0x100", "foo", "Mode", "n-off",
+     "+", "-", "cc"}, "", "WARNING: no key has the code <0x41>\nWARNING: no key has the code <0xff>\nWARNING: no key has "
+     "the code <0xfbb>\nWARNING: no key has the code <0x100>\nWARNING: unknown command: <FOO>\n", 1,
+     "4d 4d 45 39 36 2b 2d 32", leftIn("EDITBANKNR")},
+    {"ChannelProcedure", {"pmcchannel", "10"}, std::string("PMCCHANNEL 10\n") + kChannelTrail, "", 0,
+     "4d 4d 4d 4d 45 45 4d 4d 31 30 53 53 53 45 53 45 53 53 53 53 45", kBackHome},
+    {"InteractiveCalibration", {"calibratepedal", "1"}, kPedal1Prompts, "", 0, kCalibrationOfPedal1, kBackHome, {},
+     nullptr, "ok\nok\n"},
+    {"StartOfCalibration", {"startcalibratepedal", "1"}, "", "", 0, kCalibrationOfPedal1.substr(0, 18 * 3 - 1),
+     leftIn("SETUPEXPRPEDL1ENTER")},
+    {"AnOperationCarriedOut", {"expndpatch", "enter"}, "", "", 0, "4d 4d 4d 4d 45 4d 4d 4d 4d 45 45",
+     leftIn("EXPNDCOMPLETE") + "summary: carried out on a real device: rewrites patches (expands running status)\n",
+     {}, nullptr, nullptr, {"!! EXPNDRNSTAT: rewrites patches (expands running status) (ENTER starts it)",
+                            "!!! CARRIED OUT on a real device: rewrites patches (expands running status)"}},
+    {"FactoryReset", {"factorypresets", "enter", "enter"}, "", "", 0, "4d 4d 4d 4d 45 4d 4d 4d 4d 4d 4d 45 45",
+     leftIn("RESETCOMPLETE") + "summary: carried out on a real device: factory reset: erases every patch, bank and "
+     "set\n", {}, nullptr, nullptr, {"!!! CARRIED OUT on a real device: factory reset: erases every patch, bank and "
+     "set"}, 0, kFactoryMemory},
+    {"AReturnThroughAStep", {"r", "setupexprpedl1enter"}, "", "", 0,
+     kCalibrationOfPedal1.substr(0, 18 * 3) + "53 45 53 53 53 53 53 45 53 53 53 53 53 53 53 53 45 53 53 53 53 45",
+     leftIn("MISCSETUP"), {}, nullptr, nullptr, {"WARNING: the return along the trail passes through "
+     "SETUPEXPRPEDL1ENTER, a step inside an item, where ENTER confirms: on a real device it may carry out the "
+     "operation"}},
+    {"ClosedStandardError", {"menux"}, "", "", 1, "", kBackHome, {}, "exec \"$@\" 2>&-"},
+    {"ClosedStandardOutput", {"rd", "editbank", "enter"}, "", "", 0, kEditBankAndBack, kBackHome, {},
+     "exec \"$@\" >&-"},
+    {"ClosedStandardOutputAndInput", {"calibratepedal", "1"}, "", "", 0, kCalibrationOfPedal1, kBackHome, {},
+     "exec \"$@\" >&- </dev/null"},
+    {"FullStandardOutput", {"rd", "editbank", "enter"}, "", kStandardOutputFull, 1, kEditBankAndBack, kBackHome, {},
+     "exec \"$@\" >/dev/full"},
+    {"BrokenPipe", {"calibratepedal", "1"}, "", "pmckeys: cannot write to standard output: Broken pipe\n1\n", 0,
+     kCalibrationOfPedal1, kBackHome, {}, "{ \"$@\" </dev/null; echo $? >&2; } | head -c1 >/dev/null"},
+    {"SilentBoard", {"menu", "enter"}, "", kFailed + "no reply from the board within 2000 ms" + kHint, 1, "4d",
+     leftIn("EDITPATCH"), {"--fault", "silent"}, nullptr, nullptr, {}, 6.0},
+    {"OverlongReply", {"r", "menu"}, "", kFailed + "reply of 255 bytes or more without a line end" + kHint, 1, "4d",
+     leftIn("EDITPATCH"), {"--fault", "overlong"}},
+    {"HangUp", {"menu", "menu", "menu"}, "", kFailed + "writeString" + kHint, 1, "4d 4d", leftIn("EDITBANK"),
+     {"--fault", "hangup", "--fault-after", "1"}, nullptr, nullptr, {}, 3.0},
+    // A run in its own session (as from cron), whose controlling terminal the line becomes.
+    {"HangUpOfTheControllingTerminal", {"menu", "menu", "menu"}, "", kFailed + "writeString" + kHint, 1, "4d 4d",
+     leftIn("EDITBANK"), {"--fault", "hangup", "--fault-after", "1"}, "exec setsid -w \"$@\"", nullptr, {}, 3.0},
+};
+
+class SerialEndToEnd : public testing::TestWithParam<SimCase> {};
+
+TEST_P(SerialEndToEnd, OnTheLine) {
+  const SimCase& c = GetParam();
+  const SimRun run = runUnderSim(c.args, c.sim, c.input, c.shell);
+  EXPECT_EQ(run.process.out, c.out);
+  EXPECT_EQ(run.process.err, c.err);
+  EXPECT_EQ(run.process.status, c.status);
+  EXPECT_EQ(run.process.signal, 0);
+  EXPECT_EQ(run.bytes, c.bytes);
+  const std::string end = c.ending + "summary: the memory holds " + c.memory +
+                          "\nsummary: the command exited with status " + std::to_string(c.status) + "\n";
+  ASSERT_GE(run.trace.size(), end.size());
+  EXPECT_EQ(run.trace.substr(run.trace.size() - end.size()), end);
+  ASSERT_GE(run.warnings.size(), c.lastWarnings.size());
+  EXPECT_EQ(std::vector<std::string>(run.warnings.end() - static_cast<long>(c.lastWarnings.size()), run.warnings.end()),
+            c.lastWarnings);
+  if (c.within > 0) {
+    EXPECT_LT(run.process.seconds, c.within);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, SerialEndToEnd, testing::ValuesIn(kRuns),
+                         [](const testing::TestParamInfo<SimCase>& info) { return std::string(info.param.name); });
+
+TEST(SerialEndToEndTiming, ReturnAlongTheTrail) {
   const SimRun run = runUnderSim({"rd", "editbank", "enter"});
-  expectRun(run, "PREV ENTER PREV PREV  ENTER", "", 0);
-  EXPECT_EQ(run.bytes, kEditBankAndBack);
-  EXPECT_EQ(run.ending, kInPerformanceMode);
+  EXPECT_EQ(run.process.out, "PREV ENTER PREV PREV  ENTER");
   EXPECT_TRUE(run.warnings.empty());
   ASSERT_EQ(run.times.size(), 8u);
   EXPECT_GE(run.times[0], 2.0);  // the board's start-up pause
@@ -40,119 +127,31 @@ TEST(SerialEndToEnd, ReturnAlongTheTrailWithItsTiming) {
   }
 }
 
-TEST(SerialEndToEnd, KeysHexTokensAndUnknownTokens) {
-  const SimRun run =
-      runUnderSim({"editbank", "0x41", "0xff", "0xF3", "0XFBB", "0x100", "foo", "Mode", "n-off", "+", "-"});
-  expectRun(run, "",
-            "WARNING: no key has the code <0x41>\nWARNING: no key has the code <0xff>\n"
-            "WARNING: no key has the code <0xfbb>\nWARNING: no key has the code <0x100>\n"
-            "WARNING: unknown command: <FOO>\n", 1);
-  EXPECT_EQ(run.bytes, "4d 4d 45 39 36 2b 2d");
-}
-
-// A closed stream is as good as /dev/null; a failed write is reported only
-// after every key.
-TEST(SerialEndToEnd, StandardStreamsNeitherReachTheLineNorCutTheKeysShort) {
-  const struct {
-    std::vector<std::string> args;
-    const char* shell;
-    const char* out;
-    std::string err;
-    const char* bytes;
-    int status;
-  } cases[] = {
-      {{"menux"}, "exec \"$@\" 2>&-", "", "", "", 1},
-      {{"rd", "editbank", "enter"}, "exec \"$@\" >&-", "", "", kEditBankAndBack, 0},
-      {{"calibratepedal", "1"}, "exec \"$@\" >&- </dev/null", "", "", kCalibrationOfPedal1, 0},
-      {{"rd", "editbank", "enter"}, "exec \"$@\" >/dev/full", "", kStandardOutputFull, kEditBankAndBack, 1},
-      {{"calibratepedal", "1"}, "{ \"$@\" </dev/null; echo $? >&2; } | head -c1 >/dev/null", "",
-       "pmckeys: cannot write to standard output: Broken pipe\n1\n", kCalibrationOfPedal1, 0},
-  };
-  for (const auto& c : cases) {
-    const SimRun run = runUnderSim(c.args, {}, nullptr, c.shell);
-    expectRun(run, c.out, c.err, c.status);
-    EXPECT_EQ(run.bytes, c.bytes) << c.shell;
-  }
-}
-
-TEST(SerialEndToEnd, ChannelProcedure) {
-  const SimRun run = runUnderSim({"pmcchannel", "16"});
-  expectRun(run, "PMCCHANNEL 16\nPREV PREV PREV ENTER PREV ENTER PREV PREV PREV PREV  ENTER", "", 0);
-  EXPECT_EQ(run.bytes, "4d 4d 4d 4d 45 45 4d 4d 31 36 53 53 53 45 53 45 53 53 53 53 45");
-  EXPECT_EQ(run.ending, kInPerformanceMode);
-}
-
-TEST(SerialEndToEnd, InteractiveCalibration) {
-  const SimRun run = runUnderSim({"calibratepedal", "2"}, {}, "ok\nok\n");
-  expectRun(run,
-            "Place pedal 2 down, then\ntype \"ok\" followed by return key when done.\n"
-            "Place pedal 2 up, then\ntype \"ok\" followed by return key when done.\ndone.\n",
-            "", 0);
-  EXPECT_EQ(run.times.size(), 19u + 2u + 21u);
-  EXPECT_EQ(run.ending, kInPerformanceMode);
-}
-
-TEST(SerialEndToEnd, StartOfCalibrationLeavesTheDeviceInTheSetup) {
-  const SimRun run = runUnderSim({"startcalibratepedal", "1"});
-  expectRun(run, "", "", 0);
-  EXPECT_EQ(run.bytes, "4d 4d 4d 4d 45 4d 4d 4d 4d 4d 4d 4d 45 4d 4d 4d 4d 45");
-  EXPECT_EQ(run.ending, "summary: the device was left in SETUPEXPRPEDL1ENTER, not in performance mode");
-}
-
-TEST(SerialEndToEnd, SilentBoardEndsTheRunAfterTheBound) {
-  const SimRun run = runUnderSim({"menu", "enter"}, {"--fault", "silent"});
-  expectRun(run, "", "pmckeys: ArduinoSerial failed:no reply from the board within 2000 ms" + kHint, 1);
-  EXPECT_EQ(run.bytes, "4d");
-  EXPECT_LT(run.process.seconds, 6.0);
-}
-
-// Also when the line is the controlling terminal (a run in its own session,
-// as from cron), which the hang-up would otherwise kill.
-TEST(SerialEndToEnd, HangUpMidSequenceEndsTheRunAtOnce) {
-  for (const char* shell : {"exec \"$@\"", "exec setsid -w \"$@\""}) {
-    const SimRun run =
-        runUnderSim({"menu", "menu", "menu"}, {"--fault", "hangup", "--fault-after", "1"}, nullptr, shell);
-    expectRun(run, "", "pmckeys: ArduinoSerial failed:writeString" + kHint, 1);
-    EXPECT_EQ(run.bytes, "4d 4d");
-    EXPECT_LT(run.process.seconds, 3.0);
-  }
-}
-
 // What the board printed at reset is no reply: the first key still waits
 // for its own, so every reply stays with its key.
-TEST(SerialEndToEnd, ABannerAtResetIsNoReply) {
+TEST(SerialEndToEndByHand, ABannerAtResetIsNoReply) {
   PseudoTerminal pty;
   close(serialport_init(pty.slavePath().c_str(), 9600));  // no echo of the banner
   ASSERT_EQ(write(pty.master(), "board ready\n", 12), 12);
   ProcessOptions options;
   options.env["PMCKEYS_DEVICE"] = pty.slavePath();
   const ProcessResult result = runProcess(PMCKEYS_BINARY, {"menu"}, options);
-  EXPECT_EQ(result.err, "pmckeys: ArduinoSerial failed:no reply from the board within 2000 ms" + kHint);
+  EXPECT_EQ(result.err, kFailed + "no reply from the board within 2000 ms" + kHint);
 }
 
-TEST(SerialEndToEnd, OverlongReplyIsRefused) {
-  const SimRun run = runUnderSim({"r", "menu"}, {"--fault", "overlong"});
-  expectRun(run, "", "pmckeys: ArduinoSerial failed:reply of 255 bytes or more without a line end" + kHint, 1);
-  EXPECT_EQ(run.bytes, "4d");
-}
-
-TEST(SerialEndToEnd, ABusyDeviceGetsNothingAndTheRunSaysWhy) {
+TEST(SerialEndToEndByHand, ABusyDeviceGetsNothingAndTheRunSaysWhy) {
   PseudoTerminal pty;
   const int holder = serialport_init(pty.slavePath().c_str(), 9600);  // as a first run would
   ASSERT_GE(holder, 0);
   ProcessOptions options;
   options.env["PMCKEYS_DEVICE"] = pty.slavePath();
-  const ProcessResult result = runProcess(PMCKEYS_BINARY, {"pmcchannel", "3"}, options);
   const std::string busy = "pmckeys: serial device <" + pty.slavePath() + "> is busy: another program is using it\n";
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.err, busy);
-  EXPECT_EQ(result.out, "PMCCHANNEL 3\n");  // written before the line is opened
+  const ProcessResult result = runProcess(PMCKEYS_BINARY, {"pmcchannel", "3"}, options);
+  EXPECT_EQ(result.out + result.err + std::to_string(result.status), "PMCCHANNEL 3\n" + busy + "1");
   struct pollfd pfd = {pty.master(), POLLIN, 0};
   EXPECT_EQ(poll(&pfd, 1, 100), 0) << "the second run wrote to the line";
   const ProcessResult listing = runProcess(PMCKEYS_BINARY, {"commands"}, options);  // its result needs no line
-  EXPECT_EQ(listing.status, 0);
-  EXPECT_EQ(listing.err, busy);
-  EXPECT_EQ(listing.out, readTestFile("commands.txt"));
+  EXPECT_EQ(listing.out + listing.err + std::to_string(listing.status), readTestFile("commands.txt") + busy + "0");
   close(holder);
 }
 

@@ -8,7 +8,6 @@
 //
 // RECORD_FILE gets one line per change: "port MICROSECONDS NIBBLE" or
 // "ddr MICROSECONDS NIBBLE" (hex). The exit status is the command's.
-#include <errno.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <stdio.h>
@@ -20,6 +19,8 @@
 
 #include <string>
 #include <vector>
+
+#include "process/ChildCommand.h"
 
 extern "C" {
 #include <avr_ioport.h>
@@ -93,13 +94,11 @@ void connectUart(avr_t* avr, uart_pty_t& pty) {
 }
 
 pid_t startCommand(char** command, const char* device, int stdoutFd) {
-  const pid_t pid = fork();
-  if (pid != 0) return pid;
-  dup2(stdoutFd, STDOUT_FILENO);
-  setenv("PMCKEYS_DEVICE", device, 1);
-  execvp(command[0], command);
-  fprintf(stderr, "pmckeys-avr-harness: cannot run <%s>: %s\n", command[0], strerror(errno));
-  _exit(127);
+  ChildCommand child;
+  for (char** arg = command; *arg != nullptr; ++arg) child.argv.emplace_back(*arg);
+  child.env = {{"PMCKEYS_DEVICE", device}};
+  child.out = stdoutFd;
+  return child.start("pmckeys-avr-harness");
 }
 
 // Runs the simulation in step with the wall clock until the command ends.

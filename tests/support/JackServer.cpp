@@ -1,12 +1,13 @@
 #include "tests/support/JackServer.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <jack/jack.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "process/ChildCommand.h"
 
 namespace {
 
@@ -28,14 +29,10 @@ JackServer::JackServer() {
   setenv("PMCKEYS_MIDI_API", "jack", 1);
   jack_set_error_function(quiet);
   jack_set_info_function(quiet);
-  fPid = fork();
-  if (fPid == 0) {
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, STDOUT_FILENO);
-    dup2(null, STDERR_FILENO);
-    execlp("jackd", "jackd", "-n", name.c_str(), "--no-realtime", "-d", "dummy", static_cast<char*>(nullptr));
-    _exit(127);
-  }
+  ChildCommand jackd;
+  jackd.argv = {"jackd", "-n", name, "--no-realtime", "-d", "dummy"};
+  jackd.out = jackd.err = ChildCommand::DISCARD;
+  fPid = jackd.start("JackServer");
   for (int i = 0; i < 100 && !fRunning; ++i) {
     usleep(50000);
     fRunning = answers();

@@ -9,44 +9,37 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 
+#include "process/ChildCommand.h"
+
 namespace {
 
-[[noreturn]] void execChild(const std::string& program, const std::vector<std::string>& args,
-                            const ProcessOptions& options, int in, int out, int err) {
-  signal(SIGPIPE, SIG_DFL);  // as a shell starts it; the tests ignore it for themselves
-  dup2(in, STDIN_FILENO);
-  dup2(out, STDOUT_FILENO);
-  dup2(err, STDERR_FILENO);
-  for (int fd : {in, out, err}) {
-    if (fd > STDERR_FILENO) close(fd);
+using Clock = std::chrono::steady_clock;
+
+// A pipe, or a pseudo-terminal whose slave end stands in for the write end.
+// The parent's end (parentEnd) is not inherited.
+void openChannel(int ends[2], int parentEnd, bool terminal = false) {
+  if (!terminal) {
+    if (pipe(ends) != 0) throw std::runtime_error("pipe");
+  } else {
+    ends[0] = posix_openpt(O_RDWR | O_NOCTTY);
+    if (ends[0] < 0 || grantpt(ends[0]) != 0 || unlockpt(ends[0]) != 0) throw std::runtime_error("posix_openpt");
+    ends[1] = open(ptsname(ends[0]), O_RDWR | O_NOCTTY);
+    if (ends[1] < 0) throw std::runtime_error("open pseudo-terminal");
   }
-  for (const auto& var : options.env) {
-    if (var.second.empty()) {
-      unsetenv(var.first.c_str());
-    } else {
-      setenv(var.first.c_str(), var.second.c_str(), 1);
-    }
-  }
-  std::vector<char*> argv;
-  std::string argv0 = options.argv0.empty() ? program : options.argv0;
-  argv.push_back(&argv0[0]);
-  std::vector<std::string> copies(args);
-  for (std::string& arg : copies) argv.push_back(&arg[0]);
-  argv.push_back(nullptr);
-  execv(program.c_str(), argv.data());
-  _exit(127);
+  fcntl(ends[parentEnd], F_SETFD, FD_CLOEXEC);
 }
 
-// Reads both pipes until both are closed or the deadline passes.
-void collect(int outFd, int errFd, ProcessResult& result, std::chrono::steady_clock::time_point deadline) {
+// Reads both until both are closed or the deadline passes.
+void collect(int outFd, int errFd, ProcessResult& result, Clock::time_point deadline) {
   struct pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
   std::string* sinks[2] = {&result.out, &result.err};
-  int open = 2;
-  while (open > 0 && std::chrono::steady_clock::now() < deadline) {
+  for (int open = 2; open > 0 && Clock::now() < deadline;) {
     if (poll(fds, 2, 100) <= 0) continue;
     for (int i = 0; i < 2; ++i) {
       if (fds[i].fd < 0 || fds[i].revents == 0) continue;
@@ -62,65 +55,45 @@ void collect(int outFd, int errFd, ProcessResult& result, std::chrono::steady_cl
   }
 }
 
-// A pseudo-terminal whose slave end stands in for the write end of a pipe.
-void openTerminal(int ends[2]) {
-  ends[0] = posix_openpt(O_RDWR | O_NOCTTY);
-  if (ends[0] < 0 || grantpt(ends[0]) != 0 || unlockpt(ends[0]) != 0) throw std::runtime_error("posix_openpt");
-  ends[1] = open(ptsname(ends[0]), O_RDWR | O_NOCTTY);
-  if (ends[1] < 0) throw std::runtime_error("open pseudo-terminal");
-}
-
 }  // namespace
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                          const ProcessOptions& options) {
-  int inPipe[2], outPipe[2], errPipe[2];
-  if (pipe(inPipe) != 0 || pipe(outPipe) != 0) throw std::runtime_error("pipe");
-  if (options.errorTerminal) {
-    openTerminal(errPipe);
-  } else if (pipe(errPipe) != 0) {
-    throw std::runtime_error("pipe");
-  }
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(inPipe[1]);
-    close(outPipe[0]);
-    close(errPipe[0]);
-    int in = inPipe[0];
-    if (options.input == nullptr) {
-      close(inPipe[0]);
-      in = open("/dev/null", O_RDONLY);
-    }
-    const int out = options.output == nullptr ? outPipe[1] : open(options.output, O_WRONLY);
-    execChild(program, args, options, in, out, errPipe[1]);
-  }
-  close(inPipe[0]);
-  close(outPipe[1]);
-  close(errPipe[1]);
+  int in[2], out[2], err[2];
+  openChannel(in, 1);
+  openChannel(out, 0);
+  openChannel(err, 0, options.errorTerminal);
+  ChildCommand command;
+  command.program = program;
+  command.argv = {options.argv0.empty() ? program : options.argv0};
+  command.argv.insert(command.argv.end(), args.begin(), args.end());
+  command.env.assign(options.env.begin(), options.env.end());
+  command.in = options.input != nullptr ? in[0] : ChildCommand::DISCARD;
+  command.out = options.output != nullptr ? open(options.output, O_WRONLY) : out[1];
+  command.err = err[1];
+  const auto start = Clock::now();
+  const pid_t pid = command.start("runProcess");
+  for (int fd : std::set<int>{in[0], out[1], err[1], command.out}) close(fd);
   signal(SIGPIPE, SIG_IGN);
-  if (options.input != nullptr) {
-    const std::string input = options.input;
-    if (!input.empty() && write(inPipe[1], input.data(), input.size()) < 0) {
-      // the child may have ended without reading; that is its result
-    }
+  if (options.input != nullptr && write(in[1], options.input, strlen(options.input)) < 0) {
+    // the child may have ended without reading; that is its result
   }
-  close(inPipe[1]);
+  close(in[1]);
   ProcessResult result;
-  collect(outPipe[0], errPipe[0], result, start + std::chrono::seconds(options.timeoutSeconds));
-  close(outPipe[0]);
-  close(errPipe[0]);
-  int wstatus = 0;
   const auto deadline = start + std::chrono::seconds(options.timeoutSeconds);
+  collect(out[0], err[0], result, deadline);
+  close(out[0]);
+  close(err[0]);
+  int wstatus = 0;
   while (waitpid(pid, &wstatus, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() >= deadline) {
+    if (Clock::now() >= deadline) {
       kill(pid, SIGKILL);
       waitpid(pid, &wstatus, 0);
       break;
     }
     usleep(5000);
   }
-  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
   if (WIFEXITED(wstatus)) result.status = WEXITSTATUS(wstatus);
   if (WIFSIGNALED(wstatus)) result.signal = WTERMSIG(wstatus);
   return result;
@@ -134,20 +107,30 @@ std::string scratchFile() {
   return path;
 }
 
-std::string takeFile(const std::string& path) {
+ScratchFolder::ScratchFolder() {
+  char name[] = "/tmp/pmckeys-test-XXXXXX";
+  if (mkdtemp(name) == nullptr) throw std::runtime_error("mkdtemp");
+  path = name;
+}
+
+ScratchFolder::~ScratchFolder() { runProcess("/bin/rm", {"-rf", path}); }
+
+std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
   std::ostringstream text;
   text << in.rdbuf();
-  std::remove(path.c_str());
   return text.str();
 }
 
+std::string takeFile(const std::string& path) {
+  const std::string text = readFile(path);
+  std::remove(path.c_str());
+  return text;
+}
+
 std::string readTestFile(const std::string& name) {
-  std::ifstream in(std::string(PMCKEYS_TEST_DATA) + "/" + name, std::ios::binary);
-  if (!in) throw std::runtime_error("missing test file " + name);
-  std::ostringstream text;
-  text << in.rdbuf();
-  std::string expected = text.str();
+  std::string expected = readFile(std::string(PMCKEYS_TEST_DATA) + "/" + name);
 #ifdef PMCKEYS_DOC_DIR
   const std::pair<std::string, std::string> builtIn[] = {{"@DOC_DIR@", PMCKEYS_DOC_DIR}, {"@VERSION@", PMCKEYS_VERSION}};
   for (const auto& value : builtIn) {

@@ -17,12 +17,12 @@ struct ProcessResult {
 };
 
 struct ProcessOptions {
-  std::string argv0;                         // argv[0]; the program path when empty
-  const char* input = nullptr;               // standard input; null: /dev/null
-  const char* output = nullptr;              // a file for standard output; null: collected
-  std::map<std::string, std::string> env;    // variables to set ("" value: unset)
-  int timeoutSeconds = 60;                   // then the process is killed
-  bool errorTerminal = false;                // standard error on a pseudo-terminal, not a pipe
+  std::string argv0;                       // argv[0]; the program path when empty
+  const char* input = nullptr;             // standard input; null: /dev/null
+  const char* output = nullptr;            // a file for standard output; null: collected
+  std::map<std::string, std::string> env;  // variables to set ("" value: unset)
+  int timeoutSeconds = 60;                 // then the process is killed
+  bool errorTerminal = false;              // standard error on a pseudo-terminal, not a pipe
 };
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
@@ -31,12 +31,19 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
 // A new empty file in /tmp for a program to write to; takeFile() reads it
 // back and removes it.
 std::string scratchFile();
+// A new folder in /tmp, removed with all it holds when the object goes.
+struct ScratchFolder {
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  std::string path;
+};
+std::string readFile(const std::string& path);
 std::string takeFile(const std::string& path);
 
-// What pmckeys says after its standard output was /dev/full.
-const char* const kStandardOutputFull = "pmckeys: cannot write to standard output: No space left on device\n";
-
-// The text of a file kept with the tests.
+// The text of a file kept with the tests (tests/expected/), with @VERSION@
+// and @DOC_DIR@ filled in.
 std::string readTestFile(const std::string& name);
 
 #endif
