@@ -52,6 +52,7 @@ void TrackedPort::stopOnInterrupt() {
   struct sigaction action;
   std::memset(&action, 0, sizeof action);
   action.sa_handler = onInterrupt;
+  action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
 }

@@ -41,7 +41,8 @@ public:
   static void requestStop();
   static void clearStop();
   // From now on Ctrl-C (SIGINT) requests a stop instead of ending the
-  // process; a read it interrupts returns (no restart).
+  // process. Interrupted calls go on (a write to the terminal must not fail
+  // for it); the console's line editor has its own handler while it reads.
   static void stopOnInterrupt();
 
 private:

@@ -26,19 +26,20 @@
 
 namespace {
 
-// The last SIGINT or SIGTERM not yet acted on, or 0, and whether the
-// terminal sent it: then the whole foreground process group got it, the
-// command included, which must not get it twice (a console would take the
-// second Ctrl-C as another).
+// The last SIGINT or SIGTERM not yet acted on, or 0, and who sent it. The
+// terminal sends Ctrl-C to the whole foreground process group, and a
+// command may pass a SIGINT on to its group itself (libedit does): then the
+// command has it already and must not get it twice (a console would take
+// the second as another Ctrl-C).
 volatile sig_atomic_t gSignal = 0;
 volatile sig_atomic_t gFromTerminal = 0;
+volatile sig_atomic_t gSender = 0;
 
 void onSignal(int signal, siginfo_t* info, void*) {
   gSignal = signal;
+  gSender = info != nullptr ? info->si_pid : 0;
 #ifdef SI_KERNEL
   gFromTerminal = info != nullptr && info->si_code == SI_KERNEL;
-#else
-  (void)info;
 #endif
 }
 
@@ -132,7 +133,8 @@ int serve(const SimulatorOptions& options, std::ostream& out, const std::string&
     gSignal = 0;
     if (caught != 0 && child == -1) status = 128 + caught;
     // Passed on, the command ends (or not) as it would without us in between.
-    if (caught != 0 && child != -1 && gFromTerminal == 0) kill(child, caught);
+    const bool hasIt = gFromTerminal != 0 || (caught == SIGINT && gSender == child);
+    if (caught != 0 && child != -1 && !hasIt) kill(child, caught);
     int wstatus = 0;
     if (child != -1 && waitpid(child, &wstatus, WNOHANG) == child) {
       status = exitStatusOf(wstatus);
