@@ -47,8 +47,9 @@ std::string lookUp(const std::string& name) {
   for (std::size_t at = 0; at <= dirs.size();) {
     std::size_t end = dirs.find(':', at);
     if (end == std::string::npos) end = dirs.size();
-    const std::string dir = end > at ? dirs.substr(at, end - at) : ".";
-    const std::string file = dir + "/" + name;
+    std::string file = end > at ? dirs.substr(at, end - at) : ".";
+    file += '/';
+    file += name;
     struct stat status;
     if (stat(file.c_str(), &status) == 0 && S_ISREG(status.st_mode) && access(file.c_str(), X_OK) == 0) return file;
     at = end + 1;
