@@ -20,9 +20,11 @@ contents=$(dpkg-deb -c "$deb")
 for file in ./usr/bin/pmckeys ./usr/bin/pmckeys-sim ./usr/share/man/man1/pmckeys.1 \
     ./usr/share/man/man1/pmckeys-sim.1 ./usr/share/bash-completion/completions/pmckeys \
     ./usr/share/bash-completion/completions/pmckeys-sim ./usr/share/zsh/site-functions/_pmckeys \
-    ./usr/share/doc/pmckeys/wiring.md ./usr/share/doc/pmckeys/copyright ./usr/lib/pmckeys/pmckeys-midi.so; do
+    ./usr/share/doc/pmckeys/wiring.md ./usr/share/doc/pmckeys/copyright; do
   if grep -q " $file\$" <<<"$contents"; then ok; else bad "$deb lacks $file"; fi
 done
+# The MIDI module goes to the library folder, which is a multiarch one under /usr on Debian.
+if grep -qE " \./usr/lib/([^/]+/)?pmckeys/pmckeys-midi\.so\$" <<<"$contents"; then ok; else bad "$deb lacks the MIDI module"; fi
 fields=$(dpkg-deb -f "$deb" Package Depends)
 grep -q "^Package: pmckeys$" <<<"$fields" && ok || bad "wrong control fields"
 dpkg -x "$deb" "$root" || bad "dpkg -x failed"
