@@ -19,6 +19,7 @@
 #include "frontend/ScriptRunner.h"
 #include "frontend/OutputWatch.h"
 #include "frontend/Restore.h"
+#include "frontend/TrackedPort.h"
 #include "midi/MidiConnection.h"
 #include "ports/HardwarePortFactory.h"
 
@@ -224,9 +225,15 @@ int dispatch(int argc, char** argv) {
   return status;
 }
 
+// A form that stopped on a signal has said what became of the device; the
+// status is the shell's for that signal.
 int runGuarded(int argc, char** argv) {
   try {
     return dispatch(argc, argv);
+  } catch (const TrackedPort::Stopped& stopped) {
+    std::cout.flush();
+    std::cerr << "pmckeys: " << stopped.what() << std::endl;
+    return 128 + stopped.signal;
   } catch (const std::exception&) {
     return reportFailure();
   }

@@ -1,24 +1,48 @@
 #include "frontend/TrackedPort.h"
 
-#include <signal.h>
-
 #include <cstring>
+#include <iterator>
 
 #include "commandmodel/Dad10.h"
 
 namespace {
 
-volatile sig_atomic_t gStopRequested = 0;
+const int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-void onInterrupt(int) { gStopRequested = 1; }
+volatile sig_atomic_t gStopRequested = 0;
+volatile sig_atomic_t gKeepPressing = 0;
+
+void onSignal(int signal) { TrackedPort::requestStop(signal); }
+
+void handle(int signal, struct sigaction* saved) {
+  struct sigaction action;
+  std::memset(&action, 0, sizeof action);
+  action.sa_handler = onSignal;
+  action.sa_flags = SA_RESTART;
+  sigemptyset(&action.sa_mask);
+  sigaction(signal, &action, saved);
+}
 
 }  // namespace
+
+TrackedPort::StopSignals::StopSignals() {
+  for (std::size_t i = 0; i < std::size(kStopSignals); ++i) handle(kStopSignals[i], &fSaved[i]);
+}
+
+TrackedPort::StopSignals::~StopSignals() {
+  for (std::size_t i = 0; i < std::size(kStopSignals); ++i) sigaction(kStopSignals[i], &fSaved[i], nullptr);
+}
+
+TrackedPort::KeepPressing::KeepPressing() { gKeepPressing = gKeepPressing + 1; }
+
+TrackedPort::KeepPressing::~KeepPressing() { gKeepPressing = gKeepPressing - 1; }
 
 TrackedPort::TrackedPort(HardwarePort* behind) : fBehind(behind) {}
 
 void TrackedPort::send(int keyCode) {
   if (keyCode != Dad10::RELEASE_KEY) {
-    if (fBehind && gStopRequested != 0) throw Stopped();  // a dry run has nothing to stop
+    // a dry run has nothing to stop
+    if (fBehind && gStopRequested != 0 && gKeepPressing == 0) throw Stopped(gStopRequested);
     ++fKeys;
   }
   if (fBehind) fBehind->send(keyCode);
@@ -44,15 +68,25 @@ std::vector<std::string> TrackedPort::takePlaces() {
   return places;
 }
 
-void TrackedPort::requestStop() { gStopRequested = 1; }
+void TrackedPort::requestStop(int signal) {
+  if (gStopRequested == 0 || gStopRequested == SIGINT) gStopRequested = signal;
+}
 
 void TrackedPort::clearStop() { gStopRequested = 0; }
 
-void TrackedPort::stopOnInterrupt() {
-  struct sigaction action;
-  std::memset(&action, 0, sizeof action);
-  action.sa_handler = onInterrupt;
-  action.sa_flags = SA_RESTART;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
+int TrackedPort::stopSignal() { return gStopRequested; }
+
+std::string TrackedPort::signalName(int signal) {
+  switch (signal) {
+    case SIGINT:
+      return "Ctrl-C";
+    case SIGTERM:
+      return "SIGTERM";
+    case SIGHUP:
+      return "SIGHUP";
+    default:
+      return "signal " + std::to_string(signal);
+  }
 }
+
+void TrackedPort::stopOnInterrupt() { handle(SIGINT, nullptr); }

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -12,12 +13,11 @@ namespace {
 
 std::string failed(const std::string& what) { return "cannot write " + what + ": " + std::strerror(errno); }
 
-// A new temporary file beside `path`, open for writing; -1 when none can be had.
+// A new temporary file beside `path`, open for writing; -1 with errno set
+// when none can be had. Its name is short, so that any name the folder
+// takes for the file itself works.
 int openTemporary(const std::string& path, std::string& temporary) {
-  const std::string folder = AtomicFile::folderOf(path);
-  const std::size_t slash = path.rfind('/');
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  const std::string stem = folder + "/." + name + ".pmckeys-" + std::to_string(getpid()) + "-";
+  const std::string stem = AtomicFile::folderOf(path) + "/.pmckeys-" + std::to_string(getpid()) + "-";
   for (int attempt = 0; attempt < 100; ++attempt) {
     temporary = stem + std::to_string(attempt);
     const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
@@ -77,7 +77,28 @@ std::string AtomicFile::folderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool AtomicFile::create(const std::string& path, const MidiBytes& bytes, std::string& error) {
+std::string AtomicFile::refusal(const std::string& path) {
+  struct stat info;
+  if (path.empty()) return std::strerror(ENOENT);
+  if (path.back() == '/' || (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))) return std::strerror(EISDIR);
+  if (exists(path)) return "";
+  const std::string folder = folderOf(path);
+  const std::size_t slash = path.rfind('/');
+  const std::size_t nameLength = slash == std::string::npos ? path.size() : path.size() - slash - 1;
+  const long nameMax = pathconf(folder.c_str(), _PC_NAME_MAX);
+  if ((nameMax > 0 && nameLength > static_cast<std::size_t>(nameMax)) || path.size() >= PATH_MAX) {
+    return std::strerror(ENAMETOOLONG);
+  }
+  std::string temporary;
+  const int fd = openTemporary(path, temporary);
+  if (fd < 0) return std::strerror(errno);
+  close(fd);
+  unlink(temporary.c_str());
+  return "";
+}
+
+bool AtomicFile::create(const std::string& path, const MidiBytes& bytes, std::string& error,
+                        const std::function<bool()>& stillWanted) {
   std::string temporary;
   const int fd = openTemporary(path, temporary);
   if (fd < 0) {
@@ -90,7 +111,10 @@ bool AtomicFile::create(const std::string& path, const MidiBytes& bytes, std::st
     error = failed(path);
     done = false;
   }
-  if (done && !publish(temporary, path)) {
+  if (done && stillWanted && !stillWanted()) {
+    error.clear();
+    done = false;
+  } else if (done && !publish(temporary, path)) {
     error = errno == EEXIST ? existsMessage(path) : failed(path);
     done = false;
   }

@@ -4,10 +4,12 @@
 // then linked under the final name (which fails if that name has appeared
 // meanwhile) and removed; the folder is synced last. On a file system
 // without hard links a rename takes the link's place, after one more look
-// that the name is still free. A failure leaves nothing behind.
+// that the name is still free. A failure leaves nothing behind. The
+// temporary file is named .pmckeys-PID-N.
 #ifndef PMCKEYS_MIDI_ATOMICFILE_H
 #define PMCKEYS_MIDI_ATOMICFILE_H
 
+#include <functional>
 #include <string>
 
 #include "midi/MidiSystem.h"
@@ -22,8 +24,19 @@ public:
   // The folder the file goes to, "." for a bare name.
   static std::string folderOf(const std::string& path);
 
+  // Why a file cannot be created as `path`, as the system words it ("File
+  // name too long", "Is a directory", "Permission denied"...), or "" when it
+  // may be tried: an empty name, a name that ends in / or names a folder, a
+  // name longer than its folder takes, and a folder where no file can be
+  // created (a temporary file is created and removed to learn that). A name
+  // that exists is not refused here (existsMessage()).
+  static std::string refusal(const std::string& path);
+
   // False with `error` set ("cannot write X: reason") when it failed.
-  static bool create(const std::string& path, const MidiBytes& bytes, std::string& error);
+  // stillWanted, when given, is asked once the bytes are on disk, before the
+  // file takes its name: false leaves nothing behind, with `error` empty.
+  static bool create(const std::string& path, const MidiBytes& bytes, std::string& error,
+                     const std::function<bool()>& stillWanted = nullptr);
 };
 
 #endif

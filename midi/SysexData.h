@@ -23,6 +23,12 @@ public:
   // Clock, start, stop, active sensing, reset...: bytes that may stand
   // anywhere in a MIDI stream, even inside a SysEx message.
   static bool isRealTime(unsigned char byte) { return byte >= 0xF8; }
+  // The first byte of a channel message (note, controller, program
+  // change...) or of a system common one (song position, tune request...):
+  // MIDI that may come between the messages of a dump but is no part of it.
+  static bool isOtherMessage(unsigned char first) {
+    return (first >= 0x80 && first < 0xF0) || (first > START && first < END);
+  }
   // The offset of the first byte in which a and b differ (the length of the
   // shorter when it begins the longer), or npos when they are equal.
   static std::size_t firstDifference(const MidiBytes& a, const MidiBytes& b);

@@ -6,8 +6,9 @@
 //
 // For tests of the tool's error handling it can also misbehave: stay
 // silent, answer a line too long for the tool, or hang up the line. The
-// dump faults (no dump, a dump cut short, a byte changed) are the MIDI
-// side's (SimulatedMidi); the board answers as usual with them.
+// dump faults (no dump, a dump cut short, a byte changed, a long message
+// that a key cuts off, a pause, other MIDI between the messages) are the
+// MIDI side's (SimulatedMidi); the board answers as usual with them.
 #ifndef PMCKEYS_SIMULATOR_SIMULATEDBOARD_H
 #define PMCKEYS_SIMULATOR_SIMULATEDBOARD_H
 
@@ -25,7 +26,7 @@ public:
   // Holds no key character, so a line that echoes it back presses nothing.
   static constexpr const char* REPLY = "ok\n";
 
-  enum class Fault { None, Silent, Overlong, HangUp, NoDump, CutDump, FlipDump };
+  enum class Fault { None, Silent, Overlong, HangUp, NoDump, CutDump, FlipDump, SlowDump, PauseDump, ChatterDump };
 
   // One character received.
   struct Reception {

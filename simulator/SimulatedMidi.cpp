@@ -15,6 +15,18 @@ std::chrono::microseconds wireTime(std::size_t bytes) {
                                    QuietWait::MIDI_BITS_PER_SECOND);
 }
 
+// A message of that many bytes under the ID for non-commercial use.
+MidiBytes filler(std::size_t size) {
+  MidiBytes message(size, 0x00);
+  message.front() = 0xF0;
+  message[1] = 0x7D;
+  message.back() = 0xF7;
+  return message;
+}
+
+const MidiBytes kProgramChange = {0xC0, 0x05};
+const std::chrono::milliseconds kPause(1600);
+
 std::size_t bytesOf(const std::vector<MidiBytes>& messages, std::size_t count) {
   std::size_t bytes = 0;
   for (std::size_t i = 0; i < count; ++i) bytes += messages[i].size();
@@ -38,8 +50,24 @@ bool SimulatedMidi::open(std::string& error) {
   return true;
 }
 
+// A pedal's program change before each message, and a note played and
+// released after the first, as a device with a merged keyboard sends them.
+std::string SimulatedMidi::chatter(std::vector<MidiBytes>& messages) {
+  const std::string note = "; --fault chatterdump: " + std::to_string(messages.size() + 2) + " channel messages among them";
+  std::vector<MidiBytes> mixed;
+  for (MidiBytes& message : messages) {
+    mixed.push_back(kProgramChange);
+    mixed.push_back(std::move(message));
+    if (mixed.size() == 2) mixed.insert(mixed.end(), {{0x90, 0x3C, 0x40}, {0x80, 0x3C, 0x00}});
+  }
+  messages.swap(mixed);
+  return note;
+}
+
 // The faults for tests: no dump at all, or a first dump cut short inside a
-// message or with one byte changed, as a flaky interface passes it on.
+// message or with one byte changed, as a flaky interface passes it on; long
+// messages first, a pause, or other MIDI between the messages, as some
+// devices send them.
 std::string SimulatedMidi::damage(std::vector<MidiBytes>& messages) {
   const bool first = fDumps++ == 0;
   const std::size_t middle = messages.size() / 2;
@@ -57,6 +85,12 @@ std::string SimulatedMidi::damage(std::vector<MidiBytes>& messages) {
     message[message.size() / 2] ^= 0x01;
     return "; --fault flipdump: byte " + std::to_string(bytesOf(messages, middle) + message.size() / 2) + " is changed";
   }
+  if (fFault == SimulatedBoard::Fault::SlowDump) {
+    messages.insert(messages.begin(), {filler(21), filler(6000)});
+    return "; --fault slowdump: messages of 21 and 6000 bytes first, and a key stops it";
+  }
+  if (fFault == SimulatedBoard::Fault::PauseDump) return "; --fault pausedump: a pause of 1.6 s before the last message";
+  if (fFault == SimulatedBoard::Fault::ChatterDump) return chatter(messages);
   return "";
 }
 
@@ -69,11 +103,26 @@ std::string SimulatedMidi::startDump(const std::vector<MidiBytes>& messages) {
   std::vector<MidiBytes> sent(messages);
   const std::string note = damage(sent);
   Clock::time_point at = fQueue.empty() ? Clock::now() : std::max(Clock::now(), fQueue.back().at);
-  for (MidiBytes& message : sent) {
-    at += wireTime(message.size());
-    fQueue.push_back({at, std::move(message)});
+  for (std::size_t i = 0; i < sent.size(); ++i) {
+    if (fFault == SimulatedBoard::Fault::PauseDump && i + 1 == sent.size()) at += kPause;
+    at += wireTime(sent[i].size());
+    fQueue.push_back({at, std::move(sent[i])});
   }
   return head + note;
+}
+
+std::string SimulatedMidi::keyArrived(const MenuModel& model) {
+  const bool back = model.inPerformanceMode() && !fInPerformanceMode;
+  fInPerformanceMode = model.inPerformanceMode();
+  if (!on()) return "";
+  if (back && fFault == SimulatedBoard::Fault::ChatterDump) {
+    fQueue.push_back({Clock::now(), kProgramChange});
+    return "MIDI OUT: --fault chatterdump: a program change, back in performance mode";
+  }
+  if (fQueue.empty() || fFault != SimulatedBoard::Fault::SlowDump) return "";
+  const std::size_t dropped = fQueue.size();
+  fQueue.clear();
+  return "MIDI OUT: --fault slowdump: the key stops the dump; " + std::to_string(dropped) + " messages not sent";
 }
 
 int SimulatedMidi::waitMs(int most) const {

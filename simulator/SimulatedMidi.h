@@ -37,6 +37,9 @@ public:
 
   // Starts sending a dump, after one still on its way; returns the trace's line.
   std::string startDump(const std::vector<MidiBytes>& messages);
+  // What a key does to the MIDI OUT, the model moved by it: the trace's line
+  // about it, or "".
+  std::string keyArrived(const MenuModel& model);
   // How long the caller may wait before the next message is due: at most `most` ms.
   int waitMs(int most) const;
   // Sends the messages that are due, gives the memory what came in, and
@@ -51,9 +54,11 @@ private:
   };
 
   std::string damage(std::vector<MidiBytes>& messages);
+  std::string chatter(std::vector<MidiBytes>& messages);
 
   SimulatedBoard::Fault fFault;
   int fDumps = 0;
+  bool fInPerformanceMode = true;
   std::string fOutName, fInName;
   std::deque<Due> fQueue;
   std::unique_ptr<MidiSystem> fSystem;  // first: it outlives its ports

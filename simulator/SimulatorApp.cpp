@@ -90,6 +90,8 @@ bool serveOne(Device& device, int mostMs, TraceWriter& trace, std::chrono::stead
   if (key) {
     trace.received(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), reception,
                    device.board.model());
+    const std::string stopped = device.midi.keyArrived(device.board.model());
+    if (!stopped.empty()) trace.note(stopped);
     carryOut(reception.move, device, trace);
   }
   for (const std::string& text : device.midi.pump(device.memory)) trace.note(text);

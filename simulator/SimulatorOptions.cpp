@@ -30,6 +30,11 @@ const std::vector<FaultName> kFaults = {
     {"nodump", SimulatedBoard::Fault::NoDump, "send no MIDI data dump"},
     {"cutdump", SimulatedBoard::Fault::CutDump, "stop the first dump inside a message"},
     {"flipdump", SimulatedBoard::Fault::FlipDump, "change one byte of the first dump"},
+    {"slowdump", SimulatedBoard::Fault::SlowDump,
+     "start each dump with messages of 21 and 6,000 bytes; stop sending at a key"},
+    {"pausedump", SimulatedBoard::Fault::PauseDump, "pause 1.6 s before the last message of each dump"},
+    {"chatterdump", SimulatedBoard::Fault::ChatterDump,
+     "mix program changes and notes into each dump, and send one on the way back"},
 };
 
 // A whole decimal number from least to most, and nothing else; -1 when not.

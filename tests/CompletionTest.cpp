@@ -68,7 +68,7 @@ TEST(Completion, OffersWordsInTheCaseTheUserStartedWith) {
   EXPECT_EQ(complete({"pmckeys", "--l"}), (Words{"--list-midi", "--list-ports"}));
   EXPECT_EQ(complete({"pmckeys", "Restore", std::string(PMCKEYS_SHARE_DIR) + "/_pm"}), Words{kZsh});
   EXPECT_EQ(complete({"pmckeys", "--script", "/etc/hostn"}), Words{"/etc/hostname"});
-  EXPECT_EQ(complete({"pmckeys-sim", "--fault", "s"}), Words{"silent"});
+  EXPECT_EQ(complete({"pmckeys-sim", "--fault", "s"}), (Words{"silent", "slowdump"}));
   EXPECT_EQ(complete({"pmckeys-sim", "--dump-size", ""}), Words{});  // a number follows
   EXPECT_EQ(complete({"pmckeys-sim", "--", "pmckeys", "rd", "exitedit"}),
             (Words{"exiteditbank", "exiteditmenu", "exiteditpatch", "exiteditset"}));

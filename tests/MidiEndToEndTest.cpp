@@ -3,6 +3,10 @@
 // against ports the test opens itself where the choice of port is tried.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <future>
 #include <regex>
@@ -19,6 +23,10 @@ namespace {
 const std::string kNothingSaved = ": the MIDI connection lost or changed data; nothing saved\n";
 
 using Messages = std::vector<MidiBytes>;
+
+// The shortest quiet time after a dump, for the tests whose dumps are whole
+// and come without pauses.
+const std::map<std::string, std::string> kQuick = {{"PMCKEYS_DUMP_WAIT_MS", "1000"}};
 
 MidiBytes sysex(std::size_t size, unsigned char fill) {
   MidiBytes message(size, fill);
@@ -65,8 +73,31 @@ TEST(Midi, FilesAndMidiSystemsAreCheckedBeforeAnything) {
                 "pmckeys: " + folder.path + "/" + name + " is not a SysEx dump: " + why + "; nothing sent\n",
                 1};
   };
+  const auto unsaved = [](const std::string& file, const std::string& why) {
+    return Case{{"backup", file}, {}, "pmckeys: cannot save a backup as <" + file + ">: " + why + "\n", 1};
+  };
+  const auto badWait = [&](const std::string& value) {
+    return Case{{"backup", fresh},
+                {{"PMCKEYS_DUMP_WAIT_MS", value}},
+                "pmckeys: PMCKEYS_DUMP_WAIT_MS must be a whole number of milliseconds from 1000 to 60000, not <" +
+                    value + ">\n",
+                1};
+  };
+  const int unwritable = open("/sys/pmckeys-test.syx", O_WRONLY | O_CREAT | O_EXCL, 0666) < 0 ? errno : 0;
   const Case cases[] = {
       {{"backup", good}, {}, "pmckeys: " + good + " exists: choose another name or remove it\n", 1},
+      unsaved("", "No such file or directory"),
+      unsaved(folder.path + "/", "Is a directory"),
+      unsaved(folder.path, "Is a directory"),
+      unsaved(folder.path + "/new/", "Is a directory"),
+      unsaved(folder.path + "/" + std::string(256, 'n'), "File name too long"),
+      unsaved(good + "/new.syx", "Not a directory"),
+      unsaved(folder.path + "/none/new.syx", "No such file or directory"),
+      unsaved("/sys/new.syx", std::strerror(unwritable)),
+      badWait("999"),
+      badWait("60001"),
+      badWait("8.5"),
+      badWait("-1000"),
       {{"backup", fresh}, {}, alsa, 1},  // before the serial line: no word of the board
       {{"backup"}, {}, "pmckeys: usage: pmckeys backup FILE\n", 2},
       {{"restore", good, "x"}, {}, "pmckeys: usage: pmckeys restore FILE\n", 2},
@@ -104,6 +135,7 @@ TEST(Midi, FilesAndMidiSystemsAreCheckedBeforeAnything) {
     EXPECT_EQ(result.status, c.status) << c.err;
   }
   EXPECT_FALSE(std::ifstream(fresh).good());
+  EXPECT_EQ(folder.listing().find(".pmckeys-"), std::string::npos) << "no temporary file";
 }
 
 TEST(Midi, AMissingModuleIsOneLine) {
@@ -124,42 +156,67 @@ std::string withoutPid(const std::string& text) {
 
 // Side by side on one JACK server, each simulator's ports named by its own
 // process id: the dump saved when the two agree, and nothing saved when the
-// device's dump is missing, cut short or changed; the device is back in
-// performance mode either way.
+// device's dump is missing, cut short, changed or not over when the capture
+// ended; the device is back in performance mode either way. A name as long as
+// the folder takes is saved (the temporary name is short).
 TEST(Midi, BackupThroughTheSimulatedDevice) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
+  const std::string name = std::string(251, 'p') + ".syx";
   const struct {
     std::vector<std::string> simOptions;
-    std::string err;
+    std::map<std::string, std::string> env;
+    std::string out, err;
     std::size_t keys;  // a failed first dump is not taken again
   } cases[] = {
-      {{}, "", 54},
+      {{}, {}, "saved 4 messages, 4096 bytes to FILE (two dumps agreed)\n", "", 54},
       {{"--fault", "nodump"},
+       {},
+       "",
        "pmckeys: no data dump arrived on pmckeys-sim PID out:out within 30 s: is the device's MIDI OUT connected to it?\n",
        27},
       {{"--fault", "cutdump"},
+       {},
+       "",
        "pmckeys: the dump is not whole System Exclusive: byte 0xF0 at offset 512 inside the message that begins at offset 0" +
            kNothingSaved,
        54},
-      {{"--fault", "flipdump"}, "pmckeys: the two dumps differ (first at byte 2560)" + kNothingSaved, 54},
+      {{"--fault", "flipdump"}, {}, "", "pmckeys: the two dumps differ (first at byte 2560)" + kNothingSaved, 54},
+      {{"--fault", "pausedump"},
+       kQuick,
+       "",
+       "pmckeys: a System Exclusive message arrived after the dump seemed complete: the device needs a longer wait "
+       "(PMCKEYS_DUMP_WAIT_MS, now 1000); nothing saved\n",
+       27},
+      {{"--fault", "chatterdump"}, kQuick,
+       "saved 4 messages, 4096 bytes to FILE (two dumps agreed; 6 other MIDI messages ignored)\n", "", 54},
+      {{"--fault", "slowdump"}, {}, "saved 6 messages, 10117 bytes to FILE (two dumps agreed)\n", "", 54},
   };
   std::vector<Folder> folders(std::size(cases));
   std::vector<std::future<SimRun>> runs;
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     runs.push_back(std::async(std::launch::async, [&, i] {
-      return runUnderSim({"backup", folders[i].path + "/patches.syx"}, cases[i].simOptions);
+      return runUnderSim({"backup", folders[i].path + "/" + name}, cases[i].simOptions, nullptr, nullptr,
+                         cases[i].env);
     }));
   }
+  std::vector<SimRun> done;
   for (std::size_t i = 0; i < std::size(cases); ++i) {
-    const SimRun run = runs[i].get();
+    const SimRun& run = done.emplace_back(runs[i].get());
+    EXPECT_EQ(std::regex_replace(run.process.out, std::regex(folders[i].path + "/p+\\.syx"), "FILE"), cases[i].out);
     EXPECT_EQ(withoutPid(run.process.err), cases[i].err);
     EXPECT_EQ(run.process.status, cases[i].err.empty() ? 0 : 1);
     EXPECT_EQ(run.ending, "summary: the device ended in performance mode");
     EXPECT_EQ(run.bytes.size() + 1, 3 * cases[i].keys) << run.bytes;
-    EXPECT_EQ(folders[i].listing(), cases[i].err.empty() ? "patches.syx\n" : "") << "no file, no temporary file";
+    EXPECT_EQ(folders[i].listing(), cases[i].err.empty() ? name + "\n" : "") << "no file, no temporary file";
   }
-  const std::string file = folders[0].path + "/patches.syx";
+  // Without PMCKEYS_DUMP_WAIT_MS the way back follows the dump's last message
+  // (4096 bytes, 1.311 s on the cable from the 13th key) after 8.5 s of quiet.
+  const SimRun& plain = done[0];
+  ASSERT_EQ(plain.times.size(), 54u);
+  EXPECT_GT(plain.times[13] - plain.times[12], 1.311 + 8.5);
+  EXPECT_LT(plain.times[13] - plain.times[12], 1.311 + 8.5 + 0.8);
+  const std::string file = folders[0].path + "/" + name;
   const MidiBytes image = joined(DeviceMemory(DeviceMemory::DEFAULT_DUMP).dump());
   EXPECT_EQ(takeFile(file), std::string(image.begin(), image.end()));
 }
@@ -169,7 +226,7 @@ TEST(Midi, BackupFactoryResetAndRestoreBringTheUserContentBack) {
   ASSERT_TRUE(jack.running());
   Folder folder;
   const SimRun run = runUnderSim({"backup", folder.path + "/patches.syx"}, {}, nullptr,
-                                 R"("$@" && "$1" factorypresets enter enter && "$1" restore "$3")");
+                                 R"("$@" && "$1" factorypresets enter enter && "$1" restore "$3")", kQuick);
   EXPECT_EQ(run.process.status, 0) << run.process.err;
   EXPECT_EQ(run.process.out, "saved 4 messages, 4096 bytes to " + folder.path + "/patches.syx (two dumps agreed)\n" +
                                  "sent 4 messages, 4096 bytes from " + folder.path + "/patches.syx\n");
@@ -248,7 +305,7 @@ TEST(Midi, AScriptBacksUpResetsAndRestoresOnOneOpenLine) {
   Folder folder;
   const std::string file = folder.path + "/patches.syx";
   const std::string script = "backup " + file + "\nfactorypresets enter enter\nhome\nrestore " + file + "\n";
-  const SimRun run = runUnderSim({"--script", "-"}, {}, script.c_str());
+  const SimRun run = runUnderSim({"--script", "-"}, {}, script.c_str(), nullptr, kQuick);
   EXPECT_EQ(run.process.err, "");
   EXPECT_EQ(run.process.out, "saved 4 messages, 4096 bytes to " + file + " (two dumps agreed)\nsent 4 messages, 4096 "
                              "bytes from " + file + "\n");

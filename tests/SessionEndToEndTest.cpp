@@ -36,7 +36,7 @@ TEST(Script, EveryFormOnOneOpenLine) {
 
 TEST(Script, IsCheckedWholeBeforeAnythingIsPressed) {
   const SimRun run = runUnderSim({"--script", "-"}, {},
-                                 "r factorypresets enter\npmcchannel 17\npmcchannel\nbackup /etc/hostname\n"
+                                 "r factorypresets enter\npmcchannel 17\npmcchannel\nbackup /etc/hostname\nbackup /etc/\n"
                                  "restore /nonexistent.syx\nmenu foo\n--version\nhome\neditbank enter\nr editset\n"
                                  "home\nexpndpatch\nhome\nquit\n");
   EXPECT_EQ(run.process.status, 1);
@@ -46,14 +46,15 @@ TEST(Script, IsCheckedWholeBeforeAnythingIsPressed) {
             "pmckeys: -:2: Dad10::setDad10Channel called with invalid channel : <17>\n"
             "pmckeys: -:3: channel number (1 to 16) required on command line!\n"
             "pmckeys: -:4: /etc/hostname exists: choose another name or remove it\n"
-            "pmckeys: -:5: cannot read /nonexistent.syx: No such file or directory\n"
-            "pmckeys: -:6: WARNING: unknown command: <FOO>\n"
-            "pmckeys: -:7: --version is an option of the command line, not a command\n"
-            "pmckeys: -:10: refused: r works from performance mode only, and the device is at EDITBANKNR: put home "
+            "pmckeys: -:5: cannot save a backup as </etc/>: Is a directory\n"
+            "pmckeys: -:6: cannot read /nonexistent.syx: No such file or directory\n"
+            "pmckeys: -:7: WARNING: unknown command: <FOO>\n"
+            "pmckeys: -:8: --version is an option of the command line, not a command\n"
+            "pmckeys: -:11: refused: r works from performance mode only, and the device is at EDITBANKNR: put home "
             "before it\n"
-            "pmckeys: -:13: refused: no way home from EXPNDPATCH that the model knows: ENTER there confirms rewrites "
+            "pmckeys: -:14: refused: no way home from EXPNDPATCH that the model knows: ENTER there confirms rewrites "
             "patches (expands running status); leave the step by hand\n"
-            "pmckeys: -:14: quit is a command of the console only\n");
+            "pmckeys: -:15: quit is a command of the console only\n");
   EXPECT_EQ(run.bytes, "");
   EXPECT_LT(run.process.seconds, 1.5);  // the line was never opened
   ProcessOptions options;

@@ -26,7 +26,7 @@ void parseTrace(SimRun& run) {
 }
 
 SimRun runUnderSim(const std::vector<std::string>& pmckeysArgs, const std::vector<std::string>& simOptions,
-                   const char* input, const char* shell) {
+                   const char* input, const char* shell, const std::map<std::string, std::string>& env) {
   const std::string traceFile = scratchFile();
   std::vector<std::string> args(simOptions);
   args.insert(args.end(), {"--trace", traceFile, "--"});
@@ -35,6 +35,7 @@ SimRun runUnderSim(const std::vector<std::string>& pmckeysArgs, const std::vecto
   args.insert(args.end(), pmckeysArgs.begin(), pmckeysArgs.end());
   ProcessOptions options;
   options.input = input;
+  options.env = env;
   SimRun run;
   run.process = runProcess(PMCKEYS_SIM_BINARY, args, options);
   run.trace = takeFile(traceFile);

@@ -29,7 +29,9 @@ const char* const kRestoredMemory = "the user's patches, banks and sets, restore
 
 // simOptions: options of pmckeys-sim before "--" (such as a fault). shell:
 // a sh command line that runs "$@" (pmckeys and its arguments) in its place.
+// env: variables set for both.
 SimRun runUnderSim(const std::vector<std::string>& pmckeysArgs, const std::vector<std::string>& simOptions = {},
-                   const char* input = nullptr, const char* shell = nullptr);
+                   const char* input = nullptr, const char* shell = nullptr,
+                   const std::map<std::string, std::string>& env = {});
 
 #endif
