@@ -1,5 +1,6 @@
 #include "frontend/Console.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <iostream>
@@ -27,23 +28,31 @@ void showPlaces(const std::vector<std::string>& places) {
   std::cout << line << std::endl;
 }
 
-// Checks and presses one command; false when it failed while running, which
-// leaves the device where the model cannot follow.
-bool runLine(Session& session, const std::vector<std::string>& words) {
+// Checks and presses one command. Goes on (-1) unless the command failed
+// while running, which leaves the device where the model cannot follow
+// (EXIT_NOT_DONE), or a SIGTERM or SIGHUP stopped it (128 + the signal).
+int runLine(Session& session, const std::vector<std::string>& words) {
   const ScriptCheck::Result checked = ScriptCheck(session.model()).check(words);
   for (const std::string& message : checked.messages) std::cerr << "pmckeys: " << message << std::endl;
-  if (!checked.messages.empty()) return true;
+  if (!checked.messages.empty()) return -1;
   TrackedPort::clearStop();  // a Ctrl-C at the prompt is spent
   try {
     const int status = session.run(words, checked.plan, "");
     showPlaces(session.takePlaces());
-    return status == EXIT_DONE;
-  } catch (const TrackedPort::Stopped&) {
-    std::cout << std::endl;  // after the ^C the terminal shows
+    return status == EXIT_DONE ? -1 : EXIT_NOT_DONE;
+  } catch (const TrackedPort::Stopped& stopped) {
+    if (stopped.signal == SIGINT) std::cout << std::endl;  // after the ^C the terminal shows
     showPlaces(session.takePlaces());
-    std::cout << "stopped after the key in progress: the device is at " << session.model().place() << std::endl;
+    if (*stopped.what() == '\0') {
+      std::cout << "stopped after the key in progress: the device is at " << session.model().place() << std::endl;
+    } else if (stopped.signal == SIGINT) {
+      std::cout << stopped.what() << std::endl;  // a form that stopped on its own terms
+    } else {
+      std::cerr << "pmckeys: " << stopped.what() << std::endl;
+      return 128 + stopped.signal;
+    }
   }
-  return true;
+  return -1;
 }
 
 }  // namespace
@@ -83,8 +92,8 @@ int runConsole(const App&) {
     if (first == "RESET-MODEL") {
       session.resetModel();
       std::cout << "the model now says the device is in performance mode" << std::endl;
-    } else if (!runLine(session, words)) {
-      return EXIT_NOT_DONE;
+    } else if (const int status = runLine(session, words); status >= 0) {
+      return status;
     }
   }
 }

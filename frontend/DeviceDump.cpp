@@ -26,6 +26,8 @@ DeviceDump::DeviceDump(const std::string& form, bool saves)
   fQuietMs = QuietWait::settingMs(error);
 }
 
+DeviceDump::~DeviceDump() { TrackedPort::clearStop(); }
+
 std::string DeviceDump::refusal() {
   std::string error;
   QuietWait::settingMs(error);

@@ -34,6 +34,11 @@ public:
   // form: the command as messages name it ("backup"); saves: whether it
   // would have saved something, so that a failure says "; nothing saved".
   DeviceDump(const std::string& form, bool saves);
+  // A signal that came after the last stopIfAsked() changes nothing: the
+  // form's result stands.
+  ~DeviceDump();
+  DeviceDump(const DeviceDump&) = delete;
+  DeviceDump& operator=(const DeviceDump&) = delete;
 
   // What a dump refuses before anything is opened (a bad
   // PMCKEYS_DUMP_WAIT_MS): the reason, or "" when it may start.

@@ -36,9 +36,14 @@ int runAll(const std::string& file, const std::vector<Script::Line>& lines, cons
   for (std::size_t i = 0; i < lines.size(); ++i) {
     try {
       if (session.run(lines[i].words, plans[i], where(file, lines[i])) != EXIT_DONE) return EXIT_NOT_DONE;
-    } catch (const TrackedPort::Stopped&) {
-      std::cerr << "pmckeys: " << where(file, lines[i]) << "stopped by Ctrl-C after the key in progress; the device is at "
-                << session.model().place() << std::endl;
+    } catch (const TrackedPort::Stopped& stopped) {
+      std::cerr << "pmckeys: " << where(file, lines[i]);
+      if (*stopped.what() != '\0') {
+        std::cerr << stopped.what() << std::endl;  // a form that stopped on its own terms
+      } else {
+        std::cerr << "stopped by Ctrl-C after the key in progress; the device is at " << session.model().place()
+                  << std::endl;
+      }
       return EXIT_NOT_DONE;
     }
   }

@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
   // terminal of a run without one) nor a reader of standard output that went
   // away may stop a run between two keys: the read that meets the hang-up
   // reports it, and the failed write is reported when the keys are done.
+  // (While a dump is taken, a SIGHUP stops it as Ctrl-C does: DeviceDump.)
   signal(SIGHUP, SIG_IGN);
   signal(SIGPIPE, SIG_IGN);
   return runCommandLine(argc, argv);
