@@ -33,7 +33,7 @@ JackServer::JackServer() {
   jackd.argv = {"jackd", "-n", name, "--no-realtime", "-d", "dummy"};
   jackd.out = jackd.err = ChildCommand::DISCARD;
   fPid = jackd.start("JackServer");
-  for (int i = 0; i < 100 && !fRunning; ++i) {
+  for (int i = 0; i < 300 && !fRunning; ++i) {  // up to 15 s: a loaded machine starts it slowly
     usleep(50000);
     fRunning = answers();
   }
