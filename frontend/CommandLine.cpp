@@ -20,6 +20,7 @@
 #include "frontend/OutputWatch.h"
 #include "frontend/Restore.h"
 #include "frontend/TrackedPort.h"
+#include "frontend/Verify.h"
 #include "midi/MidiConnection.h"
 #include "ports/HardwarePortFactory.h"
 
@@ -123,6 +124,12 @@ int checkRestore(const App& app, std::set<std::string>& written) {
   return oneFile(app) ? Restore(app.args()[1]).check(written) : EXIT_USAGE;
 }
 
+int runVerify(const App& app) { return oneFile(app) ? Verify(app.args()[1]).run() : EXIT_USAGE; }
+
+int checkVerify(const App& app, std::set<std::string>& written) {
+  return oneFile(app) ? Verify(app.args()[1]).check(written) : EXIT_USAGE;
+}
+
 int runHelp(const App& app) {
   displayHelp(app);
   return EXIT_DONE;
@@ -181,6 +188,8 @@ const std::vector<CommandForm> kForms = {
      "save the device's memory over MIDI (two dumps that agree)", runBackup, 0, true, checkBackup},
     {CommandForm::KEYWORD, "RESTORE", nullptr, "restore FILE", "send a saved dump back to the device over MIDI",
      runRestore, 0, true, checkRestore},
+    {CommandForm::KEYWORD, "VERIFY", nullptr, "verify FILE", "check over MIDI that the device holds a saved dump",
+     runVerify, 0, true, checkVerify},
     {CommandForm::SESSION, "HOME", nullptr, "home",
      "press the model's way back to performance mode", nullptr, 0},
     {CommandForm::SESSION, "RESET-MODEL", nullptr, "reset-model",

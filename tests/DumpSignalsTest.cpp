@@ -1,15 +1,17 @@
 // Signals during a backup, sent to the real process: the walk to the dump
 // screen is finished, the wait ends at once, the way back is pressed to its
 // end whatever comes, and nothing is saved; on the command line, in a script
-// and in the console. The simulated device sends no dump (--fault nodump),
+// and in the console, for backup and verify alike. The simulated device sends no dump (--fault nodump),
 // so that without a signal the wait would run its 30 s.
 #include <gtest/gtest.h>
 #include <signal.h>
 
 #include <chrono>
+#include <fstream>
 #include <future>
 #include <thread>
 
+#include "midi/MidiSystem.h"
 #include "tests/support/JackServer.h"
 #include "tests/support/Process.h"
 #include "tests/support/SimRun.h"
@@ -20,6 +22,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 const std::string kBack = "the device is back in performance mode; nothing saved\n";
+const MidiBytes kDump = {0xF0, 0x7D, 0x01, 0xF7};
 
 std::size_t keysIn(const std::string& trace) {
   SimRun run;
@@ -96,6 +99,8 @@ TEST(DumpSignals, StopABackupOnTheCommandLineAndInAScript) {
   ASSERT_TRUE(jack.running());
   ScratchFolder folder;
   const std::string file = folder.path + "/patches.syx", script = "backup " + file + "\ncable\n";
+  const std::string saved = scratchFile();
+  std::ofstream(saved, std::ios::binary).write(reinterpret_cast<const char*>(kDump.data()), kDump.size());
   const Case cases[] = {
       {{"backup", file}, nullptr, {{13, 300, SIGINT}}, "pmckeys: backup stopped by Ctrl-C: " + kBack, 130},
       {{"backup", file}, nullptr, {{3, 0, SIGTERM}}, "pmckeys: backup stopped by SIGTERM: " + kBack, 143},
@@ -106,6 +111,8 @@ TEST(DumpSignals, StopABackupOnTheCommandLineAndInAScript) {
        {{3, 0, SIGHUP}, {16, 0, SIGINT}},
        "pmckeys: -:1: backup stopped by SIGHUP: " + kBack,
        1},
+      {{"verify", saved}, nullptr, {{13, 300, SIGINT}},
+       "pmckeys: verify stopped by Ctrl-C: the device is back in performance mode\n", 130},
   };
   std::vector<std::future<Outcome>> outcomes;
   for (const Case& c : cases) outcomes.push_back(std::async(std::launch::async, [&c] { return signalled(c); }));
@@ -124,6 +131,7 @@ TEST(DumpSignals, StopABackupOnTheCommandLineAndInAScript) {
     }
   }
   EXPECT_EQ(runProcess("/bin/ls", {"-A", folder.path}).out, "") << "no file, no temporary file";
+  std::remove(saved.c_str());
 }
 
 TEST(DumpSignals, StopABackupInTheConsole) {

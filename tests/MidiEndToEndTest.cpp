@@ -101,6 +101,11 @@ TEST(Midi, FilesAndMidiSystemsAreCheckedBeforeAnything) {
       {{"backup", fresh}, {}, alsa, 1},  // before the serial line: no word of the board
       {{"backup"}, {}, "pmckeys: usage: pmckeys backup FILE\n", 2},
       {{"restore", good, "x"}, {}, "pmckeys: usage: pmckeys restore FILE\n", 2},
+      {{"verify"}, {}, "pmckeys: usage: pmckeys verify FILE\n", 2},
+      {{"verify", good}, {}, alsa, 1},
+      {{"verify", folder.file("empty.syx", {})}, {}, "pmckeys: " + folder.path + "/empty.syx is not a SysEx dump: it is "
+       "empty\n", 1},
+      {{"verify", "/dev/zero"}, {}, "pmckeys: /dev/zero is larger than any dump (more than 1 MiB)\n", 1},
       {{"restore", good}, {}, alsa, 1},
       {{"--list-midi"}, {}, alsa, 1},
       {{"--list-midi"},
@@ -287,30 +292,53 @@ TEST(Midi, RestoreSendsTheFileToThePortChosenByName) {
   std::unique_ptr<MidiOutput> out = peer->openVirtualOutput("out", error);
   EXPECT_EQ(check({{"--list-midi"}, {}, "", 0}), "in  peer out:out\nout peer in:in\nout other in:in\n");
   for (const Case& c : two) check(c);
-  check({{"backup", folder.path + "/new.syx"},
-         {{"PMCKEYS_DEVICE", "/nonexistent"}, {"PMCKEYS_MIDI_IN", "peer"}},
-         kNoBoard + std::string("pmckeys: no board on the serial line: the dump cannot be started\n"),
-         1});
+  for (const std::string& form : {"backup " + folder.path + "/new.syx", "verify " + huge}) {  // no limit for JACK
+    check({{form.substr(0, 6), form.substr(7)},
+           {{"PMCKEYS_DEVICE", "/nonexistent"}, {"PMCKEYS_MIDI_IN", "peer"}},
+           kNoBoard + std::string("pmckeys: no board on the serial line: the dump cannot be started\n"),
+           1});
+  }
   EXPECT_EQ(check({{"restore", file}, {{"PMCKEYS_MIDI_OUT", "Peer"}}, "", 0}),
             "sent 3 messages, 1328 bytes from " + file + "\n");
   EXPECT_EQ(arrivals(*otherIn), MidiBytes());
   EXPECT_EQ(arrivals(*in), kSaved);
 }
 
-// The same as one script, on one open line: the restore is checked when it
-// runs, after the backup that writes its file.
-TEST(Midi, AScriptBacksUpResetsAndRestoresOnOneOpenLine) {
+// The same as one script, on one open line, and verify: the restore is
+// checked when it runs, after the backup that writes its file; the device
+// holds the file after the restore, and no longer after a factory reset.
+// Beside it, verify against files of the test's own.
+TEST(Midi, AScriptBacksUpResetsRestoresAndVerifiesOnOneOpenLine) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
   Folder folder;
   const std::string file = folder.path + "/patches.syx";
-  const std::string script = "backup " + file + "\nfactorypresets enter enter\nhome\nrestore " + file + "\n";
+  const MidiBytes image = joined(DeviceMemory(DeviceMemory::DEFAULT_DUMP).dump());
+  MidiBytes longer = image;
+  longer.insert(longer.end(), {0xF0, 0x7D, 0x01, 0xF7});
+  const std::string same = folder.file("same.syx", image), more = folder.file("more.syx", longer);
+  std::future<SimRun> chatter = std::async(std::launch::async, [&] {
+    return runUnderSim({"verify", same}, {"--fault", "chatterdump"}, nullptr, nullptr, kQuick);
+  });
+  std::future<SimRun> prefix =
+      std::async(std::launch::async, [&] { return runUnderSim({"verify", more}, {}, nullptr, nullptr, kQuick); });
+  const std::string script = "backup " + file + "\nfactorypresets enter enter\nhome\nrestore " + file + "\nverify " +
+                             file + "\nfactorypresets enter enter\nhome\nverify " + file + "\n";
   const SimRun run = runUnderSim({"--script", "-"}, {}, script.c_str(), nullptr, kQuick);
-  EXPECT_EQ(run.process.err, "");
+  EXPECT_EQ(run.process.err, "pmckeys: -:8: the device's memory differs from " + file + " (first at byte 8)\n");
   EXPECT_EQ(run.process.out, "saved 4 messages, 4096 bytes to " + file + " (two dumps agreed)\nsent 4 messages, 4096 "
-                             "bytes from " + file + "\n");
-  EXPECT_EQ(run.memory, kRestoredMemory);
+                             "bytes from " + file + "\nthe device holds exactly " + file + " (4 messages, 4096 bytes)\n");
+  EXPECT_EQ(run.process.status, 1);
+  EXPECT_EQ(run.memory, kFactoryMemory);
   EXPECT_EQ(run.ending, "summary: the device ended in performance mode");
+  const SimRun equal = chatter.get(), sent = prefix.get();
+  EXPECT_EQ(equal.process.out, "the device holds exactly " + same + " (4 messages, 4096 bytes; 6 other MIDI messages "
+                               "ignored)\n");
+  EXPECT_EQ(equal.process.status, 0);
+  EXPECT_EQ(sent.process.err, "pmckeys: the device's memory differs from " + more + " (the device sent 4096 bytes, " +
+                                  more + " holds 4100)\n");
+  EXPECT_EQ(sent.process.status, 1);
+  for (const SimRun* verify : {&equal, &sent}) EXPECT_EQ(verify->times.size(), 27u);
 }
 
 }  // namespace

@@ -37,8 +37,8 @@ TEST(Script, EveryFormOnOneOpenLine) {
 TEST(Script, IsCheckedWholeBeforeAnythingIsPressed) {
   const SimRun run = runUnderSim({"--script", "-"}, {},
                                  "r factorypresets enter\npmcchannel 17\npmcchannel\nbackup /etc/hostname\nbackup /etc/\n"
-                                 "restore /nonexistent.syx\nmenu foo\n--version\nhome\neditbank enter\nr editset\n"
-                                 "home\nexpndpatch\nhome\nquit\n");
+                                 "restore /nonexistent.syx\nverify /nonexistent.syx\nmenu foo\n--version\nhome\n"
+                                 "editbank enter\nr editset\nhome\nexpndpatch\nhome\nquit\n");
   EXPECT_EQ(run.process.status, 1);
   EXPECT_EQ(run.process.err,
             "pmckeys: -:1: refused: the way back along the trail would confirm factory reset: erases every patch, "
@@ -48,13 +48,14 @@ TEST(Script, IsCheckedWholeBeforeAnythingIsPressed) {
             "pmckeys: -:4: /etc/hostname exists: choose another name or remove it\n"
             "pmckeys: -:5: cannot save a backup as </etc/>: Is a directory\n"
             "pmckeys: -:6: cannot read /nonexistent.syx: No such file or directory\n"
-            "pmckeys: -:7: WARNING: unknown command: <FOO>\n"
-            "pmckeys: -:8: --version is an option of the command line, not a command\n"
-            "pmckeys: -:11: refused: r works from performance mode only, and the device is at EDITBANKNR: put home "
+            "pmckeys: -:7: cannot read /nonexistent.syx: No such file or directory\n"
+            "pmckeys: -:8: WARNING: unknown command: <FOO>\n"
+            "pmckeys: -:9: --version is an option of the command line, not a command\n"
+            "pmckeys: -:12: refused: r works from performance mode only, and the device is at EDITBANKNR: put home "
             "before it\n"
-            "pmckeys: -:14: refused: no way home from EXPNDPATCH that the model knows: ENTER there confirms rewrites "
+            "pmckeys: -:15: refused: no way home from EXPNDPATCH that the model knows: ENTER there confirms rewrites "
             "patches (expands running status); leave the step by hand\n"
-            "pmckeys: -:15: quit is a command of the console only\n");
+            "pmckeys: -:16: quit is a command of the console only\n");
   EXPECT_EQ(run.bytes, "");
   EXPECT_LT(run.process.seconds, 1.5);  // the line was never opened
   ProcessOptions options;
