@@ -30,9 +30,18 @@ int Backup::check(std::set<std::string>& written) const {
   return EXIT_DONE;
 }
 
-std::string Backup::notes(const DeviceDump::Taken& dump) {
+std::string Backup::notes(DeviceDump& device, const DeviceDump::Taken& dump, const std::vector<MidiBytes>& messages) {
+  std::string notes = "two dumps agreed";
   const std::string others = DeviceDump::othersNote(dump);
-  return "two dumps agreed" + (others.empty() ? "" : "; " + others);
+  if (!others.empty()) notes += "; " + others;
+  const std::size_t longest = device.system().longestMessage();
+  for (std::size_t i = 0; i < messages.size() && longest != 0; ++i) {
+    if (messages[i].size() <= longest) continue;
+    return notes + "; message " + std::to_string(i + 1) + " is " + std::to_string(messages[i].size()) +
+           " bytes, more than " + device.system().name() + " carries (" + std::to_string(longest) +
+           "): restore it over ALSA";
+  }
+  return notes;
 }
 
 int Backup::run() {
@@ -55,6 +64,6 @@ int Backup::run() {
   std::string fault;
   SysexData::split(first.bytes, messages, fault);
   std::cout << "saved " << DeviceDump::count(messages.size(), "message") << ", " << first.bytes.size()
-            << " bytes to " << fFile << " (" << notes(first) << ")" << std::endl;
+            << " bytes to " << fFile << " (" << notes(device, first, messages) << ")" << std::endl;
   return EXIT_DONE;
 }

@@ -11,6 +11,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "frontend/DeviceDump.h"
 
@@ -31,8 +32,10 @@ public:
 private:
   int fail(const std::string& error) const;
   int refusal() const;  // EXIT_DONE when run() may start
-  // What the result line says in brackets after "two dumps agreed".
-  static std::string notes(const DeviceDump::Taken& dump);
+  // What the result line says in brackets: that the dumps agreed, how many
+  // other MIDI messages were left out, and the first message too long for
+  // the MIDI system's ports to carry back (JACK's).
+  static std::string notes(DeviceDump& device, const DeviceDump::Taken& dump, const std::vector<MidiBytes>& messages);
 
   std::string fFile;
 };

@@ -124,7 +124,9 @@ MidiBytes joined(const std::vector<MidiBytes>& messages) {
 // default wait takes it whole, although the device stops at the way back.
 // With the shortest wait: one message and one program change, told in the
 // singular; and a message of 1.5 s on the cable, whose 2 s pause after it
-// the wait covers (twice its wire time).
+// the wait covers (twice its wire time). With the default wait again, a
+// message longer than pmckeys' output on JACK carries, told in the same
+// brackets as the others.
 TEST(OutsideDevice, ABackupWaitsForSlowMessagesAndPauses) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
@@ -132,6 +134,8 @@ TEST(OutsideDevice, ABackupWaitsForSlowMessagesAndPauses) {
   const MidiBytes program = {0xC0, 0x05}, on = {0x90, 0x3C, 0x40}, off = {0x80, 0x3C, 0x00};
   OutsideDevice slow("slow", {{0, sysex(21)}, {0, program}, {0, sysex(6000)}, {0, on}, {0, off}, {1600, sysex(500)}});
   OutsideDevice single("single", {{0, program}, {0, sysex(21)}}), along("along", {{0, sysex(4688)}, {2000, sysex(21)}});
+  const std::size_t carried = RtMidiSystem::JACK_LONGEST_MESSAGE, huge = carried + 1000;
+  OutsideDevice big("big", {{0, program}, {0, sysex(1000)}, {0, on}, {0, off}, {0, sysex(huge)}});
   const auto backup = [&](OutsideDevice& device, const std::string& file, const std::string& waitMs) {
     ProcessOptions options;
     options.env = device.env();
@@ -139,10 +143,11 @@ TEST(OutsideDevice, ABackupWaitsForSlowMessagesAndPauses) {
     return std::async(std::launch::async, [=] { return runProcess(PMCKEYS_BINARY, {"backup", file}, options); });
   };
   const std::string slowFile = folder.path + "/slow.syx", singleFile = folder.path + "/single.syx";
-  const std::string alongFile = folder.path + "/along.syx";
+  const std::string alongFile = folder.path + "/along.syx", bigFile = folder.path + "/big.syx";
   std::future<ProcessResult> slowRun = backup(slow, slowFile, ""), singleRun = backup(single, singleFile, "1000"),
-                             alongRun = backup(along, alongFile, "1000");
-  const ProcessResult slowResult = slowRun.get(), singleResult = singleRun.get(), alongResult = alongRun.get();
+                             alongRun = backup(along, alongFile, "1000"), bigRun = backup(big, bigFile, "");
+  const ProcessResult slowResult = slowRun.get(), singleResult = singleRun.get(), alongResult = alongRun.get(),
+                      bigResult = bigRun.get();
   EXPECT_EQ(slowResult.err, "");
   EXPECT_EQ(slowResult.out,
             "saved 3 messages, 6521 bytes to " + slowFile + " (two dumps agreed; 3 other MIDI messages ignored)\n");
@@ -153,6 +158,10 @@ TEST(OutsideDevice, ABackupWaitsForSlowMessagesAndPauses) {
             "saved 1 message, 21 bytes to " + singleFile + " (two dumps agreed; 1 other MIDI message ignored)\n");
   EXPECT_EQ(alongResult.err, "");
   EXPECT_EQ(alongResult.out, "saved 2 messages, 4709 bytes to " + alongFile + " (two dumps agreed)\n");
+  EXPECT_EQ(bigResult.err, "");
+  EXPECT_EQ(bigResult.out, "saved 2 messages, " + std::to_string(1000 + huge) + " bytes to " + bigFile +
+                               " (two dumps agreed; 3 other MIDI messages ignored; message 2 is " + std::to_string(huge) +
+                               " bytes, more than JACK carries (" + std::to_string(carried) + "): restore it over ALSA)\n");
   EXPECT_EQ(slow.keys(), 54);
   EXPECT_EQ(along.keys(), 54);
   EXPECT_EQ(single.keys(), 54);
