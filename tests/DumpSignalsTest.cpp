@@ -24,29 +24,30 @@ using Clock = std::chrono::steady_clock;
 const std::string kBack = "the device is back in performance mode; nothing saved\n";
 const MidiBytes kDump = {0xF0, 0x7D, 0x01, 0xF7};
 
-std::size_t keysIn(const std::string& trace) {
+SimRun traceIn(const std::string& file) {
   SimRun run;
-  run.trace = readFile(trace);
+  run.trace = readFile(file);
   parseTrace(run);
-  return run.times.size();
+  return run;
 }
 
 // Polls the trace until the board has received that many keys; the moment
 // it saw them.
 Clock::time_point awaitKeys(const std::string& trace, std::size_t keys) {
   const Clock::time_point deadline = Clock::now() + std::chrono::seconds(40);
-  while (keysIn(trace) < keys && Clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  while (traceIn(trace).times.size() < keys && Clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
   return Clock::now();
 }
 
+// A sh command line that writes its process id (pmckeys' after the exec) to
+// the file and runs "$@"; and that id.
+std::string recordingPid(const std::string& file) { return "echo $$ > " + file + "; exec \"$@\""; }
 pid_t pidIn(const std::string& file) {
   for (int i = 0; i < 500 && readFile(file).empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   return static_cast<pid_t>(std::stol("0" + readFile(file)));
 }
-
-// A sh command line that writes its process id (pmckeys' after the exec) to
-// the file and runs "$@".
-std::string recordingPid(const std::string& file) { return "echo $$ > " + file + "; exec \"$@\""; }
 
 struct Shot {
   std::size_t afterKeys;  // once the board has received so many
@@ -86,9 +87,10 @@ Outcome signalled(const Case& c) {
   }
   Outcome outcome;
   outcome.reaction = std::chrono::duration<double>(awaitKeys(trace, 14) - first).count();
-  outcome.run.process = running.get();
-  outcome.run.trace = takeFile(trace);
-  parseTrace(outcome.run);
+  const ProcessResult process = running.get();
+  outcome.run = traceIn(trace);
+  outcome.run.process = process;
+  std::remove(trace.c_str());
   std::remove(pidFile.c_str());
   return outcome;
 }
@@ -154,9 +156,8 @@ TEST(DumpSignals, StopABackupInTheConsole) {
   kill(pidIn(pidFile), SIGTERM);
   EXPECT_TRUE(waitForFile(trace, "summary: the command exited with status 143"));
   EXPECT_TRUE(terminal.waitFor("\npmckeys: backup stopped by SIGTERM: " + kBack)) << terminal.screen();
-  SimRun run;
-  run.trace = takeFile(trace);
-  parseTrace(run);
+  const SimRun run = traceIn(trace);
+  std::remove(trace.c_str());
   EXPECT_EQ(run.times.size(), 54u);
   EXPECT_EQ(run.ending, "summary: the device ended in performance mode");
   EXPECT_EQ(runProcess("/bin/ls", {"-A", folder.path}).out, "");

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <deque>
 #include <future>
+#include <regex>
 #include <thread>
 
 #include "midi/QuietWait.h"
@@ -39,7 +40,7 @@ struct Sent {
 
 class OutsideDevice {
 public:
-  OutsideDevice(const std::string& name, std::vector<Sent> dump) : fName(name), fDump(std::move(dump)) {
+  OutsideDevice(const std::string& name, std::vector<Sent> dump) : fDump(std::move(dump)) {
     std::string error;
     fMidi = RtMidiSystem::open(name, error);
     if (fMidi) fOut = fMidi->openVirtualOutput("out", error);
@@ -50,12 +51,8 @@ public:
     fDone = true;
     fThread.join();
   }
-  OutsideDevice(const OutsideDevice&) = delete;
-  OutsideDevice& operator=(const OutsideDevice&) = delete;
 
-  std::map<std::string, std::string> env() const {
-    return {{"PMCKEYS_DEVICE", fLine.slavePath()}, {"PMCKEYS_MIDI_IN", fName + " out"}};
-  }
+  const std::string& line() const { return fLine.slavePath(); }
   int keys() const { return fKeys; }
 
 private:
@@ -70,8 +67,8 @@ private:
     for (const Sent& sent : fDump) {
       at += std::chrono::milliseconds(sent.pauseMs);
       for (std::size_t from = 0; from < sent.message.size(); from += 256) {
-        const MidiBytes piece(sent.message.begin() + static_cast<long>(from),
-                              sent.message.begin() + static_cast<long>(std::min(from + 256, sent.message.size())));
+        const auto begin = sent.message.begin() + static_cast<long>(from);
+        const MidiBytes piece(begin, begin + static_cast<long>(std::min<std::size_t>(256, sent.message.size() - from)));
         at += std::chrono::microseconds(piece.size() * QuietWait::BITS_PER_BYTE * 1000000 /
                                         QuietWait::MIDI_BITS_PER_SECOND);
         fDue.push_back({at, piece, from == 0});
@@ -82,27 +79,20 @@ private:
   void serve() {
     SimulatedBoard board(fLine);
     while (!fDone) {
+      const auto next = fDue.empty() ? Clock::now() + std::chrono::milliseconds(20) : fDue.front().at;
+      const long long due = std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now()).count();
       SimulatedBoard::Reception key;
-      int wait = 20;
-      if (!fDue.empty()) {
-        wait = static_cast<int>(std::clamp<long long>(
-            std::chrono::ceil<std::chrono::milliseconds>(fDue.front().at - Clock::now()).count(), 0, 20));
-      }
-      if (board.serveOne(wait, key)) {
+      if (board.serveOne(static_cast<int>(std::clamp<long long>(due, 0, 20)), key)) {
         ++fKeys;
-        const auto next = std::find_if(fDue.begin(), fDue.end(), [](const Piece& piece) { return piece.begins; });
-        fDue.erase(next, fDue.end());
+        fDue.erase(std::find_if(fDue.begin(), fDue.end(), [](const Piece& piece) { return piece.begins; }), fDue.end());
         if (key.move.place == "MIDIDATADUMPCOMPLETE" && !key.move.performed.empty()) startDump();
       }
-      std::string error;
-      while (!fDue.empty() && fDue.front().at <= Clock::now()) {
+      for (std::string error; !fDue.empty() && fDue.front().at <= Clock::now(); fDue.pop_front()) {
         EXPECT_TRUE(fOut->send(fDue.front().bytes, error)) << error;
-        fDue.pop_front();
       }
     }
   }
 
-  std::string fName;
   std::vector<Sent> fDump;
   PseudoTerminal fLine;
   std::unique_ptr<MidiSystem> fMidi;
@@ -113,58 +103,60 @@ private:
   std::thread fThread;
 };
 
-MidiBytes joined(const std::vector<MidiBytes>& messages) {
-  MidiBytes bytes;
-  for (const MidiBytes& message : messages) bytes.insert(bytes.end(), message.begin(), message.end());
-  return bytes;
-}
-
-// A short message, then one of 6,000 bytes that takes 1.92 s on the cable,
-// channel messages between, and 1.6 s of silence before the last: the
-// default wait takes it whole, although the device stops at the way back.
-// With the shortest wait: one message and one program change, told in the
-// singular; and a message of 1.5 s on the cable, whose 2 s pause after it
-// the wait covers (twice its wire time). With the default wait again, a
-// message longer than pmckeys' output on JACK carries, told in the same
-// brackets as the others.
+// slow: a short message, then one of 6,000 bytes that takes 1.92 s on the
+// cable, channel messages between, and 1.6 s of silence before the last:
+// the default wait takes it whole, although the device stops at the way
+// back. With the shortest wait, single: one message and one program change,
+// told in the singular; along: a message of 1.5 s on the cable, whose 2 s
+// pause after it the wait covers (twice its wire time). big, with the
+// default wait again: a message longer than pmckeys' output on JACK
+// carries, told in the same brackets as the others.
 TEST(OutsideDevice, ABackupWaitsForSlowMessagesAndPauses) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
   ScratchFolder folder;
   const MidiBytes program = {0xC0, 0x05}, on = {0x90, 0x3C, 0x40}, off = {0x80, 0x3C, 0x00};
-  OutsideDevice slow("slow", {{0, sysex(21)}, {0, program}, {0, sysex(6000)}, {0, on}, {0, off}, {1600, sysex(500)}});
-  OutsideDevice single("single", {{0, program}, {0, sysex(21)}}), along("along", {{0, sysex(4688)}, {2000, sysex(21)}});
-  const std::size_t carried = RtMidiSystem::JACK_LONGEST_MESSAGE, huge = carried + 1000;
-  OutsideDevice big("big", {{0, program}, {0, sysex(1000)}, {0, on}, {0, off}, {0, sysex(huge)}});
-  const auto backup = [&](OutsideDevice& device, const std::string& file, const std::string& waitMs) {
-    ProcessOptions options;
-    options.env = device.env();
-    options.env["PMCKEYS_DUMP_WAIT_MS"] = waitMs;
-    return std::async(std::launch::async, [=] { return runProcess(PMCKEYS_BINARY, {"backup", file}, options); });
+  const std::string carried = std::to_string(RtMidiSystem::JACK_LONGEST_MESSAGE);
+  const std::size_t huge = RtMidiSystem::JACK_LONGEST_MESSAGE + 1000;
+  const struct {
+    const char* name;
+    std::vector<Sent> dump;
+    const char* waitMs;
+    std::string result;  // after "saved ", with FILE for the file
+  } devices[] = {
+      {"slow", {{0, sysex(21)}, {0, program}, {0, sysex(6000)}, {0, on}, {0, off}, {1600, sysex(500)}}, "",
+       "3 messages, 6521 bytes to FILE (two dumps agreed; 3 other MIDI messages ignored)"},
+      {"single", {{0, program}, {0, sysex(21)}}, "1000",
+       "1 message, 21 bytes to FILE (two dumps agreed; 1 other MIDI message ignored)"},
+      {"along", {{0, sysex(4688)}, {2000, sysex(21)}}, "1000", "2 messages, 4709 bytes to FILE (two dumps agreed)"},
+      {"big", {{0, program}, {0, sysex(1000)}, {0, on}, {0, off}, {0, sysex(huge)}}, "",
+       "2 messages, " + std::to_string(1000 + huge) + " bytes to FILE (two dumps agreed; 3 other MIDI messages "
+       "ignored; message 2 is " + std::to_string(huge) + " bytes, more than JACK carries (" + carried +
+       "): restore it over ALSA)"},
   };
-  const std::string slowFile = folder.path + "/slow.syx", singleFile = folder.path + "/single.syx";
-  const std::string alongFile = folder.path + "/along.syx", bigFile = folder.path + "/big.syx";
-  std::future<ProcessResult> slowRun = backup(slow, slowFile, ""), singleRun = backup(single, singleFile, "1000"),
-                             alongRun = backup(along, alongFile, "1000"), bigRun = backup(big, bigFile, "");
-  const ProcessResult slowResult = slowRun.get(), singleResult = singleRun.get(), alongResult = alongRun.get(),
-                      bigResult = bigRun.get();
-  EXPECT_EQ(slowResult.err, "");
-  EXPECT_EQ(slowResult.out,
-            "saved 3 messages, 6521 bytes to " + slowFile + " (two dumps agreed; 3 other MIDI messages ignored)\n");
-  const MidiBytes whole = joined({sysex(21), sysex(6000), sysex(500)});
-  EXPECT_EQ(readFile(slowFile), std::string(whole.begin(), whole.end()));
-  EXPECT_EQ(singleResult.err, "");
-  EXPECT_EQ(singleResult.out,
-            "saved 1 message, 21 bytes to " + singleFile + " (two dumps agreed; 1 other MIDI message ignored)\n");
-  EXPECT_EQ(alongResult.err, "");
-  EXPECT_EQ(alongResult.out, "saved 2 messages, 4709 bytes to " + alongFile + " (two dumps agreed)\n");
-  EXPECT_EQ(bigResult.err, "");
-  EXPECT_EQ(bigResult.out, "saved 2 messages, " + std::to_string(1000 + huge) + " bytes to " + bigFile +
-                               " (two dumps agreed; 3 other MIDI messages ignored; message 2 is " + std::to_string(huge) +
-                               " bytes, more than JACK carries (" + std::to_string(carried) + "): restore it over ALSA)\n");
-  EXPECT_EQ(slow.keys(), 54);
-  EXPECT_EQ(along.keys(), 54);
-  EXPECT_EQ(single.keys(), 54);
+  std::vector<std::unique_ptr<OutsideDevice>> played;
+  std::vector<std::future<ProcessResult>> runs;
+  for (const auto& device : devices) {
+    played.emplace_back(new OutsideDevice(device.name, device.dump));
+    ProcessOptions options;
+    options.env = {{"PMCKEYS_DEVICE", played.back()->line()},
+                   {"PMCKEYS_MIDI_IN", device.name + std::string(" out")},
+                   {"PMCKEYS_DUMP_WAIT_MS", device.waitMs}};
+    const std::vector<std::string> args = {"backup", folder.path + "/" + device.name};
+    runs.push_back(std::async(std::launch::async, [=] { return runProcess(PMCKEYS_BINARY, args, options); }));
+  }
+  for (std::size_t i = 0; i < std::size(devices); ++i) {
+    const std::string file = folder.path + "/" + devices[i].name;
+    const ProcessResult result = runs[i].get();
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, "saved " + std::regex_replace(devices[i].result, std::regex("FILE"), file) + "\n");
+    std::string whole;  // the System Exclusive messages, in order
+    for (const Sent& sent : devices[i].dump) {
+      if (sent.message.front() == 0xF0) whole.append(sent.message.begin(), sent.message.end());
+    }
+    EXPECT_EQ(readFile(file), whole) << file;
+    EXPECT_EQ(played[i]->keys(), 54);
+  }
 }
 
 }  // namespace
