@@ -53,7 +53,7 @@ bool SimulatedMidi::open(std::string& error) {
 // A pedal's program change before each message, and a note played and
 // released after the first, as a device with a merged keyboard sends them.
 std::string SimulatedMidi::chatter(std::vector<MidiBytes>& messages) {
-  const std::string note = "; --fault chatterdump: " + std::to_string(messages.size() + 2) + " channel messages among them";
+  std::string note = "; --fault chatterdump: " + std::to_string(messages.size() + 2) + " channel messages among them";
   std::vector<MidiBytes> mixed;
   for (MidiBytes& message : messages) {
     mixed.push_back(kProgramChange);

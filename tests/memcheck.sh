@@ -48,6 +48,8 @@ check "pmckeys-sim on JACK: backup, restore" "${vg[@]}" "$sim" --trace /dev/null
   sh -c '"$1" backup "$2" && "$1" restore "$2"' sh "$pmckeys" "$saved"
 check "backup through pmckeys-sim, a cut dump" "$sim" --trace /dev/null --fault cutdump -- \
   "${vg[@]}" "$pmckeys" backup "$saved.cut"
+PMCKEYS_DUMP_WAIT_MS=1000 check "verify through pmckeys-sim, other MIDI among the dump" \
+  "$sim" --trace /dev/null --fault chatterdump -- "${vg[@]}" "$pmckeys" verify "$saved"
 rm -f "$saved"
 kill "$jack"; wait "$jack"
 unset PMCKEYS_DEVICE JACK_DEFAULT_SERVER PMCKEYS_MIDI_API

@@ -33,9 +33,13 @@ JackServer::JackServer() {
   jackd.argv = {"jackd", "-n", name, "--no-realtime", "-d", "dummy"};
   jackd.out = jackd.err = ChildCommand::DISCARD;
   fPid = jackd.start("JackServer");
-  for (int i = 0; i < 300 && !fRunning; ++i) {  // up to 15 s: a loaded machine starts it slowly
+  // Up to 30 s: a loaded machine starts it slowly, and jackd gives up at
+  // once while the machine has as many servers as JACK allows (tests side by
+  // side): then it is started again.
+  for (int i = 0; i < 600 && !fRunning; ++i) {
     usleep(50000);
     fRunning = answers();
+    if (!fRunning && waitpid(fPid, nullptr, WNOHANG) == fPid) fPid = jackd.start("JackServer");
   }
 }
 
