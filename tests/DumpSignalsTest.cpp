@@ -45,8 +45,14 @@ Clock::time_point awaitKeys(const std::string& trace, std::size_t keys) {
 // the file and runs "$@"; and that id.
 std::string recordingPid(const std::string& file) { return "echo $$ > " + file + "; exec \"$@\""; }
 pid_t pidIn(const std::string& file) {
-  for (int i = 0; i < 500 && readFile(file).empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  for (int i = 0; i < 3000 && readFile(file).empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   return static_cast<pid_t>(std::stol("0" + readFile(file)));
+}
+
+// Never 0 or less: that would signal the test's own process group.
+void sendSignal(pid_t pid, int number) {
+  EXPECT_GT(pid, 0) << "pmckeys never started";
+  if (pid > 0) kill(pid, number);
 }
 
 struct Shot {
@@ -83,7 +89,7 @@ Outcome signalled(const Case& c) {
     awaitKeys(trace, shot.afterKeys);
     std::this_thread::sleep_for(std::chrono::milliseconds(shot.delayMs));
     if (&shot == &c.shots.front()) first = Clock::now();
-    kill(pmckeys, shot.signal);
+    sendSignal(pmckeys, shot.signal);
   }
   Outcome outcome;
   outcome.reaction = std::chrono::duration<double>(awaitKeys(trace, 14) - first).count();
@@ -153,7 +159,7 @@ TEST(DumpSignals, StopABackupInTheConsole) {
   terminal.type("backup " + folder.path + "/b.syx");
   terminal.press("Enter");
   awaitKeys(trace, 27 + 13);
-  kill(pidIn(pidFile), SIGTERM);
+  sendSignal(pidIn(pidFile), SIGTERM);
   EXPECT_TRUE(waitForFile(trace, "summary: the command exited with status 143"));
   EXPECT_TRUE(terminal.waitFor("\npmckeys: backup stopped by SIGTERM: " + kBack)) << terminal.screen();
   const SimRun run = traceIn(trace);
