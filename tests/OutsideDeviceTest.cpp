@@ -35,6 +35,11 @@ MidiBytes sysex(std::size_t size) {
   return message;
 }
 
+// A System Exclusive message goes out in pieces of this size (RtMidi joins
+// them again on the receiving side), each when its last byte would have left
+// the cable: few pieces, so that a loaded JACK server keeps up.
+const std::size_t kPiece = 1024;
+
 struct Sent {
   int pauseMs;  // before the message
   MidiBytes message;
@@ -69,9 +74,9 @@ private:
     Clock::time_point at = Clock::now();
     for (const Sent& sent : fDump) {
       at += std::chrono::milliseconds(sent.pauseMs);
-      for (std::size_t from = 0; from < sent.message.size(); from += 256) {
+      for (std::size_t from = 0; from < sent.message.size(); from += kPiece) {
         const auto begin = sent.message.begin() + static_cast<long>(from);
-        const MidiBytes piece(begin, begin + static_cast<long>(std::min<std::size_t>(256, sent.message.size() - from)));
+        const MidiBytes piece(begin, begin + static_cast<long>(std::min(kPiece, sent.message.size() - from)));
         at += std::chrono::microseconds(piece.size() * QuietWait::BITS_PER_BYTE * 1000000 /
                                         QuietWait::MIDI_BITS_PER_SECOND);
         fDue.push_back({at, piece, from == 0});
