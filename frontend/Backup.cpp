@@ -34,6 +34,11 @@ bool Backup::takeDump(Dad10& dad10, MidiInput& input, const std::string& label, 
   dad10.pressKey(kDump, false);
   dump = capture.take();
   dad10.pressKey(kWayBack, false);
+  const std::string lost = MidiConnection::lost(input, fPort);
+  if (!lost.empty()) {
+    error = lost + " during the dump; nothing saved";
+    return false;
+  }
   std::vector<MidiBytes> messages;
   std::string fault;
   if (dump.empty()) {

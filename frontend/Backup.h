@@ -31,7 +31,7 @@ public:
 
 private:
   // Presses the dump's keys, takes it and presses the way back; false with
-  // `error` set when no whole dump came.
+  // `error` set when no whole dump came or its port went away.
   bool takeDump(Dad10& dad10, MidiInput& input, const std::string& label, MidiBytes& dump, std::string& error);
   int fail(const std::string& error) const;
   int refusal() const;  // EXIT_DONE when run() may start

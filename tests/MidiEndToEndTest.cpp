@@ -2,6 +2,7 @@
 // server of the test's own, against the simulated device (pmckeys-sim), or
 // against ports the test opens itself where the choice of port is tried.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <future>
@@ -126,7 +127,7 @@ std::string withoutPid(const std::string& text) {
 // process id: the dump saved when the two agree, and nothing saved when the
 // device's dump is missing, cut short or changed; the device is back in
 // performance mode either way.
-TEST(Midi, BackupThroughTheSimulatedDevice) {
+TEST(MidiOnJack, BackupThroughTheSimulatedDevice) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
   const struct {
@@ -164,7 +165,7 @@ TEST(Midi, BackupThroughTheSimulatedDevice) {
   EXPECT_EQ(takeFile(file), std::string(image.begin(), image.end()));
 }
 
-TEST(Midi, BackupFactoryResetAndRestoreBringTheUserContentBack) {
+TEST(MidiOnJack, BackupFactoryResetAndRestoreBringTheUserContentBack) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
   Folder folder;
@@ -184,12 +185,14 @@ MidiBytes arrivals(MidiInput& input) {
   return bytes;
 }
 
-TEST(Midi, RestoreSendsTheFileToThePortChosenByName) {
+TEST(MidiOnJack, RestoreSendsTheFileToThePortChosenByName) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
   Folder folder;
   const std::string file = folder.file("patches.syx", kSaved);
-  const std::string huge = folder.file("huge.syx", sysex(16001, 0));
+  const std::size_t limit = RtMidiSystem::JACK_LONGEST_MESSAGE;
+  const MidiBytes longest = joined({sysex(limit, 0x33), {0xF0, 0x7D, 0x01, 0xF7}});
+  const std::string huge = folder.file("huge.syx", sysex(limit + 1, 0)), full = folder.file("full.syx", longest);
   std::string error;
   std::unique_ptr<MidiSystem> peer = RtMidiSystem::open("peer", error), other = RtMidiSystem::open("other", error);
   const std::string there = "; there are:\n  peer in:in\n  other in:in\n";
@@ -213,8 +216,8 @@ TEST(Midi, RestoreSendsTheFileToThePortChosenByName) {
       {{"restore", huge},
        {{"PMCKEYS_MIDI_OUT", "Peer"}},
        "pmckeys: " + huge +
-           " is not a dump JACK can carry: the message at offset 0 is 16001 bytes, longer than a JACK port carries "
-           "(16000); nothing sent\n",
+           " is not a dump JACK can carry: the message at offset 0 is " + std::to_string(limit + 1) +
+           " bytes, longer than a JACK port carries (" + std::to_string(limit) + "); nothing sent\n",
        1},
   };
   const auto check = [](const Case& c) {
@@ -238,11 +241,76 @@ TEST(Midi, RestoreSendsTheFileToThePortChosenByName) {
             "sent 3 messages, 1328 bytes from " + file + "\n");
   EXPECT_EQ(arrivals(*otherIn), MidiBytes());
   EXPECT_EQ(arrivals(*in), kSaved);
+  EXPECT_EQ(check({{"restore", full}, {{"PMCKEYS_MIDI_OUT", "Peer"}}, "", 0}),
+            "sent 2 messages, " + std::to_string(longest.size()) + " bytes from " + full + "\n");
+  EXPECT_EQ(arrivals(*in), longest);
+}
+
+// The port a restore sends to is closed, or the JACK server stopped, once
+// the second of four messages (1 s apart) has arrived.
+TEST(MidiOnJack, ARestoreWhosePortGoesAwayFails) {
+  const std::string mix =
+      " after 2 of 4 messages: the device may hold a mix of old and new content; restore the file again\n";
+  for (const bool stopServer : {false, true}) {
+    JackServer jack;
+    ASSERT_TRUE(jack.running());
+    Folder folder;
+    const std::string file = folder.file("patches.syx", joined(Messages(4, sysex(1024, 0x11))));
+    std::string error;
+    std::unique_ptr<MidiSystem> peer = RtMidiSystem::open("peer", error);
+    std::unique_ptr<MidiInput> in = peer->openVirtualInput("in", error);
+    ProcessOptions options;
+    options.env = {{"PMCKEYS_SYSEX_PAUSE_MS", "1000"}};
+    std::future<ProcessResult> restore =
+        std::async(std::launch::async, [&] { return runProcess(PMCKEYS_BINARY, {"restore", file}, options); });
+    MidiBytes message;
+    EXPECT_TRUE(in->receive(message, 10000) && in->receive(message, 10000));
+    if (stopServer) {
+      jack.stop();
+    } else {
+      in.reset();
+    }
+    const ProcessResult result = restore.get();
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, (stopServer ? "pmckeys: the JACK server stopped" : "pmckeys: the MIDI port <peer in:in> went away") + mix);
+    EXPECT_EQ(result.status, 1);
+  }
+}
+
+// The device's MIDI output, played by the test: it passes on the first
+// message of the simulated device's dump and then closes. The way back is
+// pressed all the same.
+TEST(MidiOnJack, ABackupWhosePortGoesAwaySavesNothing) {
+  JackServer jack;
+  ASSERT_TRUE(jack.running());
+  Folder folder;
+  std::string error, device;
+  std::unique_ptr<MidiSystem> peer = RtMidiSystem::open("peer", error);
+  std::unique_ptr<MidiOutput> out = peer->openVirtualOutput("out", error);
+  std::future<SimRun> backup = std::async(std::launch::async, [&] {
+    return runUnderSim({"backup", folder.path + "/patches.syx"}, {}, nullptr, "PMCKEYS_MIDI_IN=peer \"$@\"");
+  });
+  for (int i = 0; i < 100 && device.empty(); ++i, usleep(100000)) {
+    for (const std::string& port : peer->ports(MidiSystem::Direction::In)) {
+      if (port.rfind("pmckeys-sim", 0) == 0) device = port;
+    }
+  }
+  std::unique_ptr<MidiInput> dump = peer->openInput(device, error);
+  MidiBytes message;
+  ASSERT_TRUE(dump && dump->receive(message, 20000)) << device << error;
+  EXPECT_TRUE(out->send(message, error)) << error;
+  out.reset();
+  const SimRun run = backup.get();
+  EXPECT_EQ(run.process.err, "pmckeys: the MIDI port <peer out:out> went away during the dump; nothing saved\n");
+  EXPECT_EQ(run.process.status, 1);
+  EXPECT_EQ(run.ending, "summary: the device ended in performance mode");
+  EXPECT_EQ(run.bytes.size() + 1, 3 * 27u) << run.bytes;  // the dump's 13 keys and the 14 of the way back
+  EXPECT_EQ(folder.listing(), "");
 }
 
 // The same as one script, on one open line: the restore is checked when it
 // runs, after the backup that writes its file.
-TEST(Midi, AScriptBacksUpResetsAndRestoresOnOneOpenLine) {
+TEST(MidiOnJack, AScriptBacksUpResetsAndRestoresOnOneOpenLine) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
   Folder folder;

@@ -39,10 +39,16 @@ JackServer::JackServer() {
   }
 }
 
-JackServer::~JackServer() {
+void JackServer::stop() {
   if (fPid <= 0) return;
   kill(fPid, SIGTERM);
   waitpid(fPid, nullptr, 0);
+  fPid = -1;
+  fRunning = false;
+}
+
+JackServer::~JackServer() {
+  stop();
   unsetenv("JACK_DEFAULT_SERVER");
   unsetenv("PMCKEYS_MIDI_API");
 }

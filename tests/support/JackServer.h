@@ -3,7 +3,7 @@
 // `jackd -n NAME --no-realtime -d dummy` (NAME: the test's name and this
 // process's id), points this process and every program it starts at it
 // (JACK_DEFAULT_SERVER, PMCKEYS_MIDI_API=jack) and waits until it answers;
-// the destructor stops it.
+// the destructor stops it, unless stop() did.
 #ifndef PMCKEYS_TESTS_SUPPORT_JACKSERVER_H
 #define PMCKEYS_TESTS_SUPPORT_JACKSERVER_H
 
@@ -19,6 +19,9 @@ public:
   JackServer& operator=(const JackServer&) = delete;
 
   bool running() const { return fRunning; }
+  // Stops the server at once, as a user or a crash does to programs using
+  // it, and waits until it has gone.
+  void stop();
 
 private:
   pid_t fPid = -1;
