@@ -3,10 +3,27 @@
 #ifdef PMCKEYS_HAVE_JACK
 
 #include <jack/jack.h>
+#include <unistd.h>
+
+namespace {
+
+// A server busy with other clients coming and going may turn one away for a
+// moment: ask a few times before taking it for gone.
+jack_client_t* openClient(const std::string& name) {
+  const int attempts = 5;
+  for (int attempt = 1; attempt <= attempts; ++attempt) {
+    jack_status_t status;
+    jack_client_t* client = jack_client_open(name.c_str(), JackNoStartServer, &status);
+    if (client != nullptr || attempt == attempts) return client;
+    usleep(100000);
+  }
+  return nullptr;
+}
+
+}  // namespace
 
 JackWatch::JackWatch(const std::string& clientName) {
-  jack_status_t status;
-  jack_client_t* client = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
+  jack_client_t* client = openClient(clientName);
   fClient = client;
   if (client == nullptr) {
     fGone = true;

@@ -2,6 +2,7 @@
 // server of the test's own, against the simulated device (pmckeys-sim), or
 // against ports the test opens itself where the choice of port is tried.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -10,8 +11,11 @@
 
 #include "midi/RtMidiSystem.h"
 #include "simulator/DeviceMemory.h"
+#include "simulator/PseudoTerminal.h"
+#include "simulator/SimulatedBoard.h"
 #include "tests/support/Expected.h"
 #include "tests/support/JackServer.h"
+#include "tests/support/PseudoTerminalIo.h"
 #include "tests/support/Process.h"
 #include "tests/support/SimRun.h"
 
@@ -277,34 +281,38 @@ TEST(MidiOnJack, ARestoreWhosePortGoesAwayFails) {
   }
 }
 
-// The device's MIDI output, played by the test: it passes on the first
-// message of the simulated device's dump and then closes. The way back is
-// pressed all the same.
+// The device played by the test, its keypad on a pseudo-terminal and its
+// MIDI OUT on a port of the test's own: when the 13th key of the way to the
+// dump has come, it sends one message and its port goes away. The way back
+// is pressed all the same.
 TEST(MidiOnJack, ABackupWhosePortGoesAwaySavesNothing) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
   Folder folder;
-  std::string error, device;
+  PseudoTerminal board;
+  std::string error, keys;
   std::unique_ptr<MidiSystem> peer = RtMidiSystem::open("peer", error);
   std::unique_ptr<MidiOutput> out = peer->openVirtualOutput("out", error);
-  std::future<SimRun> backup = std::async(std::launch::async, [&] {
-    return runUnderSim({"backup", folder.path + "/patches.syx"}, {}, nullptr, "PMCKEYS_MIDI_IN=peer \"$@\"");
+  ProcessOptions options;
+  options.env = {{"PMCKEYS_DEVICE", board.slavePath()}};
+  std::future<ProcessResult> backup = std::async(std::launch::async, [&] {
+    return runProcess(PMCKEYS_BINARY, {"backup", folder.path + "/patches.syx"}, options);
   });
-  for (int i = 0; i < 100 && device.empty(); ++i, usleep(100000)) {
-    for (const std::string& port : peer->ports(MidiSystem::Direction::In)) {
-      if (port.rfind("pmckeys-sim", 0) == 0) device = port;
+  struct pollfd line = {board.master(), POLLIN, 0};
+  for (char key = 0; backup.wait_for(std::chrono::seconds(0)) != std::future_status::ready;) {
+    if (poll(&line, 1, 100) != 1 || read(board.master(), &key, 1) != 1) continue;
+    keys += key;
+    answer(board, SimulatedBoard::REPLY);
+    if (keys.size() == 13) {
+      EXPECT_TRUE(out->send(sysex(100, 0x11), error)) << error;
+      usleep(300000);  // a port closed at once may take its last message with it
+      out.reset();
     }
   }
-  std::unique_ptr<MidiInput> dump = peer->openInput(device, error);
-  MidiBytes message;
-  ASSERT_TRUE(dump && dump->receive(message, 20000)) << device << error;
-  EXPECT_TRUE(out->send(message, error)) << error;
-  out.reset();
-  const SimRun run = backup.get();
-  EXPECT_EQ(run.process.err, "pmckeys: the MIDI port <peer out:out> went away during the dump; nothing saved\n");
-  EXPECT_EQ(run.process.status, 1);
-  EXPECT_EQ(run.ending, "summary: the device ended in performance mode");
-  EXPECT_EQ(run.bytes.size() + 1, 3 * 27u) << run.bytes;  // the dump's 13 keys and the 14 of the way back
+  const ProcessResult result = backup.get();
+  EXPECT_EQ(result.err, "pmckeys: the MIDI port <peer out:out> went away during the dump; nothing saved\n");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(keys, "MMMMEEMMMMMEE" "SSSSSSESESSSSE");  // the way to the dump, the way back
   EXPECT_EQ(folder.listing(), "");
 }
 
