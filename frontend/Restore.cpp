@@ -76,7 +76,7 @@ bool Restore::send(MidiOutput& output, const std::string& port, const std::vecto
       error = lost + " after " + std::to_string(sent ? i + 1 : i) + " of " + std::to_string(messages.size()) +
               " messages: the device may hold a mix of old and new content; restore the file again";
     } else if (!sent) {
-      error = "sending to " + port + " failed: " + error;
+      error.insert(0, "sending to " + port + " failed: ");
     }
     if (!sent || !lost.empty()) return false;
     bytes += messages[i].size();

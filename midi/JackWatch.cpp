@@ -22,16 +22,16 @@ jack_client_t* openClient(const std::string& name) {
 
 }  // namespace
 
-JackWatch::JackWatch(const std::string& clientName) {
-  jack_client_t* client = openClient(clientName);
-  fClient = client;
-  if (client == nullptr) {
-    fGone = true;
-    return;
+bool JackWatch::serverRunning() {
+  if (fClient == nullptr) {
+    jack_client_t* client = openClient(fName);
+    if (client == nullptr) return false;
+    fClient = client;
+    // Called on JACK's own thread; a client need not be active to be told.
+    jack_on_info_shutdown(
+        client, [](jack_status_t, const char*, void* self) { static_cast<JackWatch*>(self)->fGone = true; }, this);
   }
-  // Called on JACK's own thread; a client need not be active to be told.
-  jack_on_info_shutdown(
-      client, [](jack_status_t, const char*, void* self) { static_cast<JackWatch*>(self)->fGone = true; }, this);
+  return !fGone;
 }
 
 JackWatch::~JackWatch() {
@@ -41,7 +41,7 @@ JackWatch::~JackWatch() {
 #else
 
 // Built without JACK: RtMidiSystem makes no watch, but owns the pointer.
-JackWatch::JackWatch(const std::string&) {}
+bool JackWatch::serverRunning() { return true; }
 JackWatch::~JackWatch() = default;
 
 #endif

@@ -13,15 +13,18 @@
 
 class JackWatch {
 public:
-  // Opens the client; a server that does not answer counts as gone.
-  explicit JackWatch(const std::string& clientName);
+  explicit JackWatch(const std::string& clientName) : fName(clientName) {}
   ~JackWatch();
   JackWatch(const JackWatch&) = delete;
   JackWatch& operator=(const JackWatch&) = delete;
 
-  bool serverRunning() const { return !fGone; }
+  // Opens the client when it is not open yet (a server busy with other
+  // clients may have turned it away before); false when the server does
+  // not answer or has gone since.
+  bool serverRunning();
 
 private:
+  std::string fName;
   void* fClient = nullptr;
   std::atomic<bool> fGone{false};
 };

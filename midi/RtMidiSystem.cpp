@@ -133,7 +133,9 @@ RtMidiSystem::~RtMidiSystem() = default;
 
 void RtMidiSystem::watch() {
 #ifdef PMCKEYS_HAVE_JACK
-  if (fApi == RtMidi::UNIX_JACK && !fWatch) fWatch.reset(new JackWatch(fClientName));
+  if (fApi != RtMidi::UNIX_JACK || fWatch) return;
+  fWatch.reset(new JackWatch(fClientName));
+  fWatch->serverRunning();  // listening from now on; if turned away, asked again at the first look
 #endif
 }
 
