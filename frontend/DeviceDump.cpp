@@ -76,9 +76,12 @@ bool DeviceDump::take(const std::string& label, Taken& dump, std::string& error)
   pressWhole(kWayBack);
   const bool late = !dump.bytes.empty() && capture.moreWithin(QuietWait::LATE_WATCH_MS);
   stopIfAsked();
+  const std::string lost = MidiConnection::lost(*fInput, fPort);
   std::vector<MidiBytes> messages;
   std::string fault;
-  if (dump.bytes.empty()) {
+  if (!lost.empty()) {
+    error = lost + " during the dump" + fNothingSaved;
+  } else if (dump.bytes.empty()) {
     error = "no data dump arrived on " + fPort + " within " + std::to_string(QuietWait::FIRST_MESSAGE_MS / 1000) +
             " s: is the device's MIDI OUT connected to it?";
   } else if (late) {

@@ -53,7 +53,8 @@ public:
 
   // Opens the MIDI input, then the line; false with `error` set.
   bool open(std::string& error);
-  // Takes one dump; false with `error` set when no whole dump came. label:
+  // Takes one dump; false with `error` set when no whole dump came or the
+  // input's port (or the MIDI system) went away meanwhile. label:
   // the progress line's ("dump 1: ").
   bool take(const std::string& label, Taken& dump, std::string& error);
   // Throws TrackedPort::Stopped with the form's message when a signal asked

@@ -63,13 +63,22 @@ bool Restore::fits(const std::vector<MidiBytes>& messages, std::size_t longest, 
   return true;
 }
 
-bool Restore::send(MidiOutput& output, const std::vector<MidiBytes>& messages, int pause, std::string& error) const {
+bool Restore::send(MidiOutput& output, const std::string& port, const std::vector<MidiBytes>& messages, int pause,
+                   std::string& error) const {
   ProgressLine progress("sent ");
   std::size_t bytes = 0;
   for (std::size_t i = 0; i < messages.size(); ++i) {
-    if (!output.send(messages[i], error)) return false;
+    const bool sent = output.send(messages[i], error);
     const int gap = i + 1 < messages.size() ? pause : 0;
-    std::this_thread::sleep_for(std::chrono::milliseconds(QuietWait::wireMs(messages[i].size()) + gap));
+    if (sent) std::this_thread::sleep_for(std::chrono::milliseconds(QuietWait::wireMs(messages[i].size()) + gap));
+    const std::string lost = MidiConnection::lost(output, port);
+    if (!lost.empty()) {
+      error = lost + " after " + std::to_string(sent ? i + 1 : i) + " of " + std::to_string(messages.size()) +
+              " messages: the device may hold a mix of old and new content; restore the file again";
+    } else if (!sent) {
+      error.insert(0, "sending to " + port + " failed: ");
+    }
+    if (!sent || !lost.empty()) return false;
     bytes += messages[i].size();
     progress.show(bytes, i + 1);  // once the message is on its way: a rate the cable allows
   }
@@ -106,7 +115,7 @@ int Restore::run() {
   std::string port;
   std::unique_ptr<MidiOutput> output = midi.openOutput(port, error);
   if (!output) return fail(error);
-  if (!send(*output, messages, pause, error)) return fail("sending to " + port + " failed: " + error);
+  if (!send(*output, port, messages, pause, error)) return fail(error);
   std::cout << "sent " << messages.size() << " messages, " << bytes.size() << " bytes from " << fFile << std::endl;
   return EXIT_DONE;
 }

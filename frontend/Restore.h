@@ -3,7 +3,9 @@
 // messages then go out in order, each followed by its time on the MIDI wire
 // and a pause (PMCKEYS_SYSEX_PAUSE_MS, 50 ms by default), so that a device
 // from the early 1990s keeps up. No key is pressed: in performance mode
-// the device listens to its MIDI input.
+// the device listens to its MIDI input. A send to a port that has gone
+// still succeeds, so the port is looked for after each message: a restore
+// cut short is a failure, never "sent".
 #ifndef PMCKEYS_FRONTEND_RESTORE_H
 #define PMCKEYS_FRONTEND_RESTORE_H
 
@@ -37,7 +39,8 @@ private:
   bool prepare(MidiBytes& bytes, std::vector<MidiBytes>& messages, int& pause, std::string& error) const;
   // Refuses a message longer than the system's ports carry.
   bool fits(const std::vector<MidiBytes>& messages, std::size_t longest, std::string& error) const;
-  bool send(MidiOutput& output, const std::vector<MidiBytes>& messages, int pause, std::string& error) const;
+  bool send(MidiOutput& output, const std::string& port, const std::vector<MidiBytes>& messages, int pause,
+            std::string& error) const;
 
   std::string fFile;
 };

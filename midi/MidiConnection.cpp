@@ -32,6 +32,18 @@ std::unique_ptr<MidiOutput> MidiConnection::openOutput(std::string& port, std::s
   return fSystem->openOutput(port, error);
 }
 
+std::string MidiConnection::lost(MidiEnd& end, const std::string& port) {
+  switch (end.portState()) {
+    case MidiPortState::PortGone:
+      return "the MIDI port <" + port + "> went away";
+    case MidiPortState::SystemGone:
+      return "the JACK server stopped";
+    case MidiPortState::Present:
+      break;
+  }
+  return "";
+}
+
 std::vector<std::string> MidiConnection::listing() {
   std::vector<std::string> lines;
   for (const std::string& port : fSystem->ports(MidiSystem::Direction::In)) lines.push_back("in  " + port);

@@ -24,6 +24,11 @@ public:
   // Every port, "in  NAME" or "out NAME", inputs first.
   std::vector<std::string> listing();
 
+  // What became of `port`, the name `end` was opened on, as an error says
+  // it: "the MIDI port <NAME> went away", "the JACK server stopped"; "" while
+  // it is there.
+  static std::string lost(MidiEnd& end, const std::string& port);
+
 private:
   bool choose(MidiSystem::Direction direction, std::string& port, std::string& error);
 

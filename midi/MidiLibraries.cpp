@@ -2,37 +2,19 @@
 
 #include <RtMidi.h>
 
-#include <unistd.h>
-
 #include <iostream>
 
 #ifdef PMCKEYS_HAVE_JACK
 #include <jack/jack.h>
-#endif
+
+#include "midi/JackWatch.h"
 
 namespace {
 
-#ifdef PMCKEYS_HAVE_JACK
 void jackSilent(const char*) {}
 
-// A server busy with other clients coming and going may turn one away for a
-// moment: ask a few times before telling the user there is none.
-bool jackServerRunning(const std::string& clientName) {
-  const int attempts = 5;
-  for (int attempt = 1; attempt <= attempts; ++attempt) {
-    jack_status_t status;
-    jack_client_t* client = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
-    if (client != nullptr) {
-      jack_client_close(client);
-      return true;
-    }
-    if (attempt < attempts) usleep(100000);
-  }
-  return false;
-}
-#endif
-
 }  // namespace
+#endif
 
 void MidiLibraries::silence() {
   silenceAlsa();
@@ -47,7 +29,7 @@ std::string MidiLibraries::unavailable(int api, const std::string& clientName) {
     return "the ALSA sequencer is not available (is the snd-seq module loaded?)";
   }
 #ifdef PMCKEYS_HAVE_JACK
-  if (api == RtMidi::UNIX_JACK && !jackServerRunning(clientName)) return "no JACK server is running";
+  if (api == RtMidi::UNIX_JACK && !JackWatch(clientName).serverRunning()) return "no JACK server is running";
 #else
   (void)clientName;
 #endif

@@ -18,11 +18,25 @@
 
 using MidiBytes = std::vector<unsigned char>;
 
+// What became of the port an input or output was opened on, as far as the
+// MIDI system tells. SystemGone: the JACK server stopped (the only MIDI
+// system that can go away under a running program).
+enum class MidiPortState { Present, PortGone, SystemGone };
+
+// Both ends: a port of another program may go away while it is in use,
+// without a word from the MIDI system to the data flow (a send to it still
+// succeeds, an input just stays quiet). portState() asks, cheaply enough to
+// be asked after every message. An end that cannot tell says Present.
+class MidiEnd {
+public:
+  virtual ~MidiEnd() = default;
+  virtual MidiPortState portState() { return MidiPortState::Present; }
+};
+
 // An open input. System Exclusive messages are kept, MIDI clock and active
 // sensing dropped; a message is handed over only when it is whole.
-class MidiInput {
+class MidiInput : public MidiEnd {
 public:
-  virtual ~MidiInput() = default;
   // Waits up to timeoutMs (0: not at all) for the next message; true when
   // one was taken into `message`.
   virtual bool receive(MidiBytes& message, int timeoutMs) = 0;
@@ -30,9 +44,8 @@ public:
 
 // An open output. send() hands one message to the MIDI system, which
 // delivers it on its own time; the destructor lets what was sent leave first.
-class MidiOutput {
+class MidiOutput : public MidiEnd {
 public:
-  virtual ~MidiOutput() = default;
   virtual bool send(const MidiBytes& message, std::string& error) = 0;
 };
 
@@ -43,8 +56,8 @@ public:
   virtual ~MidiSystem() = default;
   // "ALSA", "JACK" or "CoreMIDI".
   virtual std::string name() const = 0;
-  // The longest message an output carries whole (JACK drops longer ones
-  // without a word), or 0 for no limit.
+  // The longest message an output carries whole (RtMidi's JACK output
+  // drops longer ones without a word), or 0 for no limit.
   virtual std::size_t longestMessage() const = 0;
   // Full names of the ports that exist: Direction::In lists the ports one
   // can receive from, Direction::Out those one can send to.

@@ -4,6 +4,8 @@
 
 #include <chrono>
 
+#include "midi/RtMidiSystem.h"
+
 namespace {
 
 void keepError(RtMidiError::Type, const std::string& text, void* error) {
@@ -13,13 +15,16 @@ void keepError(RtMidiError::Type, const std::string& text, void* error) {
 
 }  // namespace
 
-RtMidiInput::RtMidiInput(std::unique_ptr<RtMidiIn> midi) : fMidi(std::move(midi)) {
+RtMidiInput::RtMidiInput(std::unique_ptr<RtMidiIn> midi, RtMidiSystem& system, const std::string& port)
+    : fSystem(system), fPort(port), fMidi(std::move(midi)) {
   fMidi->setErrorCallback(keepError, &fError);
   fMidi->ignoreTypes(false, true, true);
   fMidi->setCallback(arrived, this);
 }
 
 RtMidiInput::~RtMidiInput() = default;
+
+MidiPortState RtMidiInput::portState() { return fSystem.portState(*fMidi, fPort); }
 
 void RtMidiInput::arrived(double, std::vector<unsigned char>* message, void* self) {
   RtMidiInput& input = *static_cast<RtMidiInput*>(self);

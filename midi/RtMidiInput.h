@@ -3,7 +3,8 @@
 // the queue in order, waiting on a condition variable (no polling).
 //
 // Owns its RtMidiIn, which RtMidiSystem creates and opens a port on after
-// this object has set up the callback, so that no message is lost.
+// this object has set up the callback, so that no message is lost; borrows
+// the system, which outlives it.
 #ifndef PMCKEYS_MIDI_RTMIDIINPUT_H
 #define PMCKEYS_MIDI_RTMIDIINPUT_H
 
@@ -16,15 +17,19 @@
 #include "midi/MidiSystem.h"
 
 class RtMidiIn;
+class RtMidiSystem;
 
 class RtMidiInput : public MidiInput {
 public:
   // Keeps System Exclusive, drops MIDI clock and active sensing; errors of
   // RtMidi go to lastError() instead of standard error.
-  explicit RtMidiInput(std::unique_ptr<RtMidiIn> midi);
+  // port: the full name of the port it is opened on, empty for a virtual
+  // port of its own; `system` answers portState().
+  RtMidiInput(std::unique_ptr<RtMidiIn> midi, RtMidiSystem& system, const std::string& port);
   ~RtMidiInput() override;
 
   bool receive(MidiBytes& message, int timeoutMs) override;
+  MidiPortState portState() override;
 
   RtMidiIn& midi() { return *fMidi; }
   std::string& lastError() { return fError; }
@@ -36,6 +41,8 @@ private:
   std::condition_variable fArrived;
   std::deque<MidiBytes> fQueue;
   std::string fError;
+  RtMidiSystem& fSystem;
+  std::string fPort;
   std::unique_ptr<RtMidiIn> fMidi;  // last: destroyed first, which stops its thread
 };
 

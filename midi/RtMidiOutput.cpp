@@ -2,6 +2,8 @@
 
 #include <RtMidi.h>
 
+#include "midi/RtMidiSystem.h"
+
 namespace {
 
 void keepError(RtMidiError::Type, const std::string& text, void* error) {
@@ -11,11 +13,14 @@ void keepError(RtMidiError::Type, const std::string& text, void* error) {
 
 }  // namespace
 
-RtMidiOutput::RtMidiOutput(std::unique_ptr<RtMidiOut> midi) : fMidi(std::move(midi)) {
+RtMidiOutput::RtMidiOutput(std::unique_ptr<RtMidiOut> midi, RtMidiSystem& system, const std::string& port)
+    : fSystem(system), fPort(port), fMidi(std::move(midi)) {
   fMidi->setErrorCallback(keepError, &fError);
 }
 
 RtMidiOutput::~RtMidiOutput() = default;
+
+MidiPortState RtMidiOutput::portState() { return fSystem.portState(*fMidi, fPort); }
 
 bool RtMidiOutput::send(const MidiBytes& message, std::string& error) {
   fError.clear();

@@ -2,8 +2,10 @@
 
 #include <RtMidi.h>
 
+#include <algorithm>
 #include <cstdlib>
 
+#include "midi/JackWatch.h"
 #include "midi/MidiLibraries.h"
 #include "midi/RtMidiInput.h"
 #include "midi/RtMidiOutput.h"
@@ -52,8 +54,7 @@ std::unique_ptr<Midi> make(int api, const std::string& clientName, std::string& 
   }
 }
 
-template <typename Midi>
-std::vector<std::string> portsOf(Midi& midi) {
+std::vector<std::string> portsOf(RtMidi& midi) {
   std::vector<std::string> names;
   const unsigned int count = midi.getPortCount();
   for (unsigned int i = 0; i < count; ++i) names.push_back(midi.getPortName(i));
@@ -101,11 +102,11 @@ bool openVirtual(Wrapper& wrapper, const std::string& port, std::string& error) 
 // port's name too, so that JACK need not rename a second client of the
 // same name ("NAME-01") and the port's full name is known in advance.
 template <typename Midi, typename Wrapper, typename Interface>
-std::unique_ptr<Interface> openOn(int api, const std::string& clientName, const std::string& port, const char* ownPort,
-                                  std::string& error) {
+std::unique_ptr<Interface> openOn(RtMidiSystem& system, int api, const std::string& clientName,
+                                  const std::string& port, const char* ownPort, std::string& error) {
   std::unique_ptr<Midi> midi = make<Midi>(api, ownPort == nullptr ? clientName + " " + port : clientName, error);
   if (!midi) return nullptr;
-  std::unique_ptr<Wrapper> wrapper(new Wrapper(std::move(midi)));
+  std::unique_ptr<Wrapper> wrapper(new Wrapper(std::move(midi), system, ownPort == nullptr ? "" : port));
   const bool opened =
       ownPort == nullptr ? openVirtual(*wrapper, port, error) : openNamed(*wrapper, port, ownPort, error);
   if (!opened) return nullptr;
@@ -128,6 +129,24 @@ std::unique_ptr<MidiSystem> RtMidiSystem::open(const std::string& clientName, st
 
 RtMidiSystem::RtMidiSystem(int api, const std::string& clientName) : fApi(api), fClientName(clientName) {}
 
+RtMidiSystem::~RtMidiSystem() = default;
+
+void RtMidiSystem::watch() {
+#ifdef PMCKEYS_HAVE_JACK
+  if (fApi != RtMidi::UNIX_JACK || fWatch) return;
+  fWatch.reset(new JackWatch(fClientName));
+  fWatch->serverRunning();  // listening from now on; if turned away, asked again at the first look
+#endif
+}
+
+MidiPortState RtMidiSystem::portState(RtMidi& midi, const std::string& port) {
+  if (fWatch && !fWatch->serverRunning()) return MidiPortState::SystemGone;
+  if (port.empty()) return MidiPortState::Present;
+  const std::vector<std::string> names = portsOf(midi);
+  return std::find(names.begin(), names.end(), port) != names.end() ? MidiPortState::Present
+                                                                     : MidiPortState::PortGone;
+}
+
 std::string RtMidiSystem::name() const {
   for (const auto& known : kApis) {
     if (known.api == fApi) return known.name;
@@ -142,17 +161,19 @@ std::vector<std::string> RtMidiSystem::ports(Direction direction) {
 }
 
 std::unique_ptr<MidiInput> RtMidiSystem::openInput(const std::string& port, std::string& error) {
-  return openOn<RtMidiIn, RtMidiInput, MidiInput>(fApi, fClientName, port, "in", error);
+  watch();
+  return openOn<RtMidiIn, RtMidiInput, MidiInput>(*this, fApi, fClientName, port, "in", error);
 }
 
 std::unique_ptr<MidiOutput> RtMidiSystem::openOutput(const std::string& port, std::string& error) {
-  return openOn<RtMidiOut, RtMidiOutput, MidiOutput>(fApi, fClientName, port, "out", error);
+  watch();
+  return openOn<RtMidiOut, RtMidiOutput, MidiOutput>(*this, fApi, fClientName, port, "out", error);
 }
 
 std::unique_ptr<MidiInput> RtMidiSystem::openVirtualInput(const std::string& port, std::string& error) {
-  return openOn<RtMidiIn, RtMidiInput, MidiInput>(fApi, fClientName, port, nullptr, error);
+  return openOn<RtMidiIn, RtMidiInput, MidiInput>(*this, fApi, fClientName, port, nullptr, error);
 }
 
 std::unique_ptr<MidiOutput> RtMidiSystem::openVirtualOutput(const std::string& port, std::string& error) {
-  return openOn<RtMidiOut, RtMidiOutput, MidiOutput>(fApi, fClientName, port, nullptr, error);
+  return openOn<RtMidiOut, RtMidiOutput, MidiOutput>(*this, fApi, fClientName, port, nullptr, error);
 }

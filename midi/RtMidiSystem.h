@@ -4,8 +4,10 @@
 //
 // open() checks the system before RtMidi touches it and keeps the libraries
 // quiet on standard error, so every failure is one line of text. Each port
-// opened gets an RtMidi object of its own; the system object holds only the
-// choice of system and the client name it shows to the MIDI system.
+// opened gets an RtMidi object of its own; the system object holds the
+// choice of system, the client name it shows to the MIDI system and, on
+// JACK, a watch on the server (JackWatch) from the first port opened by
+// name on, which the ports' portState() asks.
 #ifndef PMCKEYS_MIDI_RTMIDISYSTEM_H
 #define PMCKEYS_MIDI_RTMIDISYSTEM_H
 
@@ -14,15 +16,21 @@
 
 #include "midi/MidiSystem.h"
 
+class JackWatch;
+class RtMidi;
+
 class RtMidiSystem : public MidiSystem {
 public:
-  // JACK's ports carry messages up to this length; longer ones vanish.
-  static constexpr std::size_t JACK_LONGEST_MESSAGE = 16000;
+  // The longest message an RtMidi output carries on JACK, as measured
+  // (bench/jack_limit.cpp, docs/performance.md): RtMidi drops a longer one
+  // without a word.
+  static constexpr std::size_t JACK_LONGEST_MESSAGE = 16379;
 
   // clientName: how this program shows on the MIDI system. Null with
   // `error` set ("no MIDI system: no JACK server is running")
   // when the system cannot be used.
   static std::unique_ptr<MidiSystem> open(const std::string& clientName, std::string& error);
+  ~RtMidiSystem() override;
 
   std::string name() const override;
   std::size_t longestMessage() const override;
@@ -32,11 +40,17 @@ public:
   std::unique_ptr<MidiInput> openVirtualInput(const std::string& port, std::string& error) override;
   std::unique_ptr<MidiOutput> openVirtualOutput(const std::string& port, std::string& error) override;
 
+  // What became of `port`, as `midi`, the RtMidi object opened on it, sees
+  // the ports now; an empty `port` is a virtual port of this program's own.
+  MidiPortState portState(RtMidi& midi, const std::string& port);
+
 private:
   RtMidiSystem(int api, const std::string& clientName);
+  void watch();
 
   int fApi;
   std::string fClientName;
+  std::unique_ptr<JackWatch> fWatch;
 };
 
 #endif

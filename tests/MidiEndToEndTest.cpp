@@ -2,6 +2,8 @@
 // server of the test's own, against the simulated device (pmckeys-sim), or
 // against ports the test opens itself where the choice of port is tried.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
 
 #include <fcntl.h>
 
@@ -13,8 +15,11 @@
 
 #include "midi/RtMidiSystem.h"
 #include "simulator/DeviceMemory.h"
+#include "simulator/PseudoTerminal.h"
+#include "simulator/SimulatedBoard.h"
 #include "tests/support/Expected.h"
 #include "tests/support/JackServer.h"
+#include "tests/support/PseudoTerminalIo.h"
 #include "tests/support/Process.h"
 #include "tests/support/SimRun.h"
 
@@ -164,7 +169,7 @@ std::string withoutPid(const std::string& text) {
 // device's dump is missing, cut short, changed or not over when the capture
 // ended; the device is back in performance mode either way. A name as long as
 // the folder takes is saved (the temporary name is short).
-TEST(Midi, BackupThroughTheSimulatedDevice) {
+TEST(MidiOnJack, BackupThroughTheSimulatedDevice) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
   const std::string name = std::string(251, 'p') + ".syx";
@@ -226,7 +231,7 @@ TEST(Midi, BackupThroughTheSimulatedDevice) {
   EXPECT_EQ(takeFile(file), std::string(image.begin(), image.end()));
 }
 
-TEST(Midi, BackupFactoryResetAndRestoreBringTheUserContentBack) {
+TEST(MidiOnJack, BackupFactoryResetAndRestoreBringTheUserContentBack) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
   Folder folder;
@@ -246,12 +251,14 @@ MidiBytes arrivals(MidiInput& input) {
   return bytes;
 }
 
-TEST(Midi, RestoreSendsTheFileToThePortChosenByName) {
+TEST(MidiOnJack, RestoreSendsTheFileToThePortChosenByName) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
   Folder folder;
   const std::string file = folder.file("patches.syx", kSaved);
-  const std::string huge = folder.file("huge.syx", sysex(16001, 0));
+  const std::size_t limit = RtMidiSystem::JACK_LONGEST_MESSAGE;
+  const MidiBytes longest = joined({sysex(limit, 0x33), {0xF0, 0x7D, 0x01, 0xF7}});
+  const std::string huge = folder.file("huge.syx", sysex(limit + 1, 0)), full = folder.file("full.syx", longest);
   std::string error;
   std::unique_ptr<MidiSystem> peer = RtMidiSystem::open("peer", error), other = RtMidiSystem::open("other", error);
   const std::string there = "; there are:\n  peer in:in\n  other in:in\n";
@@ -275,8 +282,8 @@ TEST(Midi, RestoreSendsTheFileToThePortChosenByName) {
       {{"restore", huge},
        {{"PMCKEYS_MIDI_OUT", "Peer"}},
        "pmckeys: " + huge +
-           " is not a dump JACK can carry: the message at offset 0 is 16001 bytes, longer than a JACK port carries "
-           "(16000); nothing sent\n",
+           " is not a dump JACK can carry: the message at offset 0 is " + std::to_string(limit + 1) +
+           " bytes, longer than a JACK port carries (" + std::to_string(limit) + "); nothing sent\n",
        1},
   };
   const auto check = [](const Case& c) {
@@ -302,13 +309,86 @@ TEST(Midi, RestoreSendsTheFileToThePortChosenByName) {
             "sent 3 messages, 1328 bytes from " + file + "\n");
   EXPECT_EQ(arrivals(*otherIn), MidiBytes());
   EXPECT_EQ(arrivals(*in), kSaved);
+  EXPECT_EQ(check({{"restore", full}, {{"PMCKEYS_MIDI_OUT", "Peer"}}, "", 0}),
+            "sent 2 messages, " + std::to_string(longest.size()) + " bytes from " + full + "\n");
+  EXPECT_EQ(arrivals(*in), longest);
+  // One byte more is lost on the way: the limit is the real one, not one below it.
+  std::unique_ptr<MidiOutput> direct = other->openOutput("peer in:in", error);
+  EXPECT_TRUE(direct && direct->send(sysex(limit + 1, 0), error)) << error;
+  EXPECT_EQ(arrivals(*in), MidiBytes());
+}
+
+// The port a restore sends to is closed, or the JACK server stopped, once
+// the second of four messages (1 s apart) has arrived.
+TEST(MidiOnJack, ARestoreWhosePortGoesAwayFails) {
+  const std::string mix =
+      " after 2 of 4 messages: the device may hold a mix of old and new content; restore the file again\n";
+  for (const bool stopServer : {false, true}) {
+    JackServer jack;
+    ASSERT_TRUE(jack.running());
+    Folder folder;
+    const std::string file = folder.file("patches.syx", joined(Messages(4, sysex(1024, 0x11))));
+    std::string error;
+    std::unique_ptr<MidiSystem> peer = RtMidiSystem::open("peer", error);
+    std::unique_ptr<MidiInput> in = peer->openVirtualInput("in", error);
+    ProcessOptions options;
+    options.env = {{"PMCKEYS_SYSEX_PAUSE_MS", "1000"}};
+    std::future<ProcessResult> restore =
+        std::async(std::launch::async, [&] { return runProcess(PMCKEYS_BINARY, {"restore", file}, options); });
+    MidiBytes message;
+    EXPECT_TRUE(in->receive(message, 10000) && in->receive(message, 10000));
+    if (stopServer) {
+      jack.stop();
+    } else {
+      in.reset();
+    }
+    const ProcessResult result = restore.get();
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, (stopServer ? "pmckeys: the JACK server stopped" : "pmckeys: the MIDI port <peer in:in> went away") + mix);
+    EXPECT_EQ(result.status, 1);
+  }
+}
+
+// The device played by the test, its keypad on a pseudo-terminal and its
+// MIDI OUT on a port of the test's own: when the 13th key of the way to the
+// dump has come, it sends one message and its port goes away. The way back
+// is pressed all the same.
+TEST(MidiOnJack, ABackupWhosePortGoesAwaySavesNothing) {
+  JackServer jack;
+  ASSERT_TRUE(jack.running());
+  Folder folder;
+  PseudoTerminal board;
+  std::string error, keys;
+  std::unique_ptr<MidiSystem> peer = RtMidiSystem::open("peer", error);
+  std::unique_ptr<MidiOutput> out = peer->openVirtualOutput("out", error);
+  ProcessOptions options;
+  options.env = {{"PMCKEYS_DEVICE", board.slavePath()}};
+  std::future<ProcessResult> backup = std::async(std::launch::async, [&] {
+    return runProcess(PMCKEYS_BINARY, {"backup", folder.path + "/patches.syx"}, options);
+  });
+  struct pollfd line = {board.master(), POLLIN, 0};
+  for (char key = 0; backup.wait_for(std::chrono::seconds(0)) != std::future_status::ready;) {
+    if (poll(&line, 1, 100) != 1 || read(board.master(), &key, 1) != 1) continue;
+    keys += key;
+    answer(board, SimulatedBoard::REPLY);
+    if (keys.size() == 13) {
+      EXPECT_TRUE(out->send(sysex(100, 0x11), error)) << error;
+      usleep(300000);  // a port closed at once may take its last message with it
+      out.reset();
+    }
+  }
+  const ProcessResult result = backup.get();
+  EXPECT_EQ(result.err, "pmckeys: the MIDI port <peer out:out> went away during the dump; nothing saved\n");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(keys, "MMMMEEMMMMMEE" "SSSSSSESESSSSE");  // the way to the dump, the way back
+  EXPECT_EQ(folder.listing(), "");
 }
 
 // The same as one script, on one open line, and verify: the restore is
 // checked when it runs, after the backup that writes its file; the device
 // holds the file after the restore, and no longer after a factory reset.
 // Beside it, verify against files of the test's own.
-TEST(Midi, AScriptBacksUpResetsRestoresAndVerifiesOnOneOpenLine) {
+TEST(MidiOnJack, AScriptBacksUpResetsRestoresAndVerifiesOnOneOpenLine) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
   Folder folder;

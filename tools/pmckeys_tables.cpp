@@ -7,7 +7,8 @@
 // Placeholders: @KEYWORDS@ @OPTIONS@ @TOKENS@ (blank-separated words, upper
 // case), @SIM_OPTIONS@ @SIM_FAULTS@ @SIM_VALUE_OPTIONS@ (pmckeys-sim's),
 // @ZSH_SIM_ARGUMENTS@ (zsh), @MAN_KEYS@ @MAN_COMPOUNDS@ @MAN_OPTIONS@
-// @MAN_SESSION@ @MAN_SIM_OPTIONS@ (roff), @VERSION@, @DOC_DIR@.
+// @MAN_SESSION@ @MAN_SIM_OPTIONS@ (roff), @VERSION@, @DOC_DIR@,
+// @JACK_LONGEST_MESSAGE@ (bytes).
 #include <cctype>
 #include <fstream>
 #include <iostream>
@@ -19,6 +20,7 @@
 #include "commandmodel/CommandTable.h"
 #include "commandmodel/Dad10.h"
 #include "frontend/CommandLine.h"
+#include "midi/RtMidiSystem.h"
 #include "simulator/SimulatorOptions.h"
 #include "ports/HardwarePort.h"
 
@@ -206,6 +208,7 @@ int main(int argc, char** argv) {
   replaceAll(output, "@ZSH_SIM_ARGUMENTS@", zshSimArguments());
   replaceAll(output, "@VERSION@", PMCKEYS_VERSION);
   replaceAll(output, "@DOC_DIR@", PMCKEYS_DOC_DIR);
+  replaceAll(output, "@JACK_LONGEST_MESSAGE@", std::to_string(RtMidiSystem::JACK_LONGEST_MESSAGE));
   std::ofstream out(argv[2]);
   out << output;
   return out ? 0 : 1;

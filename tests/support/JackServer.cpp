@@ -1,15 +1,19 @@
 #include "tests/support/JackServer.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <jack/jack.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "process/ChildCommand.h"
 
 namespace {
+
+const int kNames = 8;  // as many servers as JACK's registry holds, for the whole machine
 
 void quiet(const char*) {}
 
@@ -23,30 +27,54 @@ bool answers() {
 }  // namespace
 
 JackServer::JackServer() {
-  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-  const std::string name = std::string(test->name()) + "-" + std::to_string(getpid());
-  setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
   setenv("PMCKEYS_MIDI_API", "jack", 1);
   jack_set_error_function(quiet);
   jack_set_info_function(quiet);
+  // A full registry (other programs' servers, or entries left behind by
+  // servers killed outright) may empty again: wait up to a minute.
+  for (int round = 0; round < 60 && !fRunning; ++round) {
+    for (int slot = 0; slot < kNames && !fRunning; ++slot) start(slot);
+    if (!fRunning) sleep(1);
+  }
+}
+
+void JackServer::start(int slot) {
+  const std::string name = "pmckeys-jack-" + std::to_string(slot);
+  const int lock = open(("/tmp/" + name + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
+  if (lock < 0 || flock(lock, LOCK_EX | LOCK_NB) != 0 || answers()) {
+    if (lock >= 0) close(lock);
+    return;
+  }
   ChildCommand jackd;
   jackd.argv = {"jackd", "-n", name, "--no-realtime", "-d", "dummy"};
   jackd.out = jackd.err = ChildCommand::DISCARD;
   fPid = jackd.start("JackServer");
-  // Up to 30 s: a loaded machine starts it slowly, and jackd gives up at
-  // once while the machine has as many servers as JACK allows (tests side by
-  // side): then it is started again.
-  for (int i = 0; i < 600 && !fRunning; ++i) {
+  // Up to 30 s: a loaded machine starts it slowly.
+  for (int i = 0; i < 600 && !fRunning && fPid > 0; ++i) {
     usleep(50000);
-    fRunning = answers();
-    if (!fRunning && waitpid(fPid, nullptr, WNOHANG) == fPid) fPid = jackd.start("JackServer");
+    if (waitpid(fPid, nullptr, WNOHANG) == fPid) fPid = -1;  // it gave up: JACK's registry is full
+    fRunning = fPid > 0 && answers();
+  }
+  if (fRunning) {
+    fLock = lock;
+  } else {
+    stop();
+    close(lock);
   }
 }
 
-JackServer::~JackServer() {
+void JackServer::stop() {
   if (fPid <= 0) return;
   kill(fPid, SIGTERM);
   waitpid(fPid, nullptr, 0);
+  fPid = -1;
+  fRunning = false;
+}
+
+JackServer::~JackServer() {
+  stop();
+  if (fLock >= 0) close(fLock);
   unsetenv("JACK_DEFAULT_SERVER");
   unsetenv("PMCKEYS_MIDI_API");
 }

@@ -1,9 +1,15 @@
 // A JACK server of the test's own on the dummy audio backend, so that tests
 // side by side never see each other's MIDI ports. The constructor starts
-// `jackd -n NAME --no-realtime -d dummy` (NAME: the test's name and this
-// process's id), points this process and every program it starts at it
-// (JACK_DEFAULT_SERVER, PMCKEYS_MIDI_API=jack) and waits until it answers;
-// the destructor stops it.
+// `jackd -n NAME --no-realtime -d dummy`, points this process and every
+// program it starts at it (JACK_DEFAULT_SERVER, PMCKEYS_MIDI_API=jack) and
+// waits until it answers; the destructor stops it, unless stop() did.
+//
+// NAME is pmckeys-jack-0 to -7, the first that no other test holds (a lock
+// on /tmp/NAME.lock, held while the object lives). JACK keeps at most 8
+// servers in one registry for the whole machine, and a server killed
+// outright (a test out of time) leaves its entry there, which only a server
+// of the same name takes back: names used over and over keep it from
+// filling up.
 #ifndef PMCKEYS_TESTS_SUPPORT_JACKSERVER_H
 #define PMCKEYS_TESTS_SUPPORT_JACKSERVER_H
 
@@ -19,9 +25,15 @@ public:
   JackServer& operator=(const JackServer&) = delete;
 
   bool running() const { return fRunning; }
+  // Stops the server at once, as a user or a crash does to programs using
+  // it, and waits until it has gone.
+  void stop();
 
 private:
+  void start(int slot);
+
   pid_t fPid = -1;
+  int fLock = -1;
   bool fRunning = false;
 };
 
