@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "frontend/ScriptRunner.h"
 #include "frontend/OutputWatch.h"
 #include "frontend/Restore.h"
+#include "frontend/TerminalAnswers.h"
 #include "midi/MidiConnection.h"
 #include "ports/HardwarePortFactory.h"
 
@@ -219,6 +221,8 @@ int dispatch(int argc, char** argv) {
     return EXIT_USAGE;
   }
   if (const CommandForm* option = findOption(app.args().front())) return runOption(*option, app);
+  std::optional<TerminalAnswers> answers;  // the calibration's, when a person types them
+  if (isatty(STDIN_FILENO) != 0) answers.emplace(STDIN_FILENO);
   const int status = runWords(app.args());
   hintAtMissingBoard();
   return status;

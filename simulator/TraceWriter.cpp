@@ -61,9 +61,7 @@ void TraceWriter::warnAbout(const SimulatedBoard::Reception& reception, const Me
     note("!!! CARRIED OUT on a real device: " + move.performed);
     fCarriedOut.push_back(move.performed);
   }
-  if (move.place != fLastPlace && !model.onStep() && !model.danger().empty()) {
-    note("!! " + move.place + ": " + model.danger() + " (ENTER starts it)");
-  }
+  if (move.place != fLastPlace && !model.enterWarning().empty()) note("!! " + move.place + ": " + model.enterWarning());
   if (fReturning && !fReturnWarned && (model.onStep() || !move.performed.empty())) {
     fReturnWarned = true;
     note("WARNING: the return along the trail passes through " + move.place +

@@ -1,6 +1,7 @@
 // Scripts and the console as a user runs them: the built binaries under
 // pmckeys-sim, the console and the pedal answers on a real terminal (tmux).
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "tests/support/SimRun.h"
 #include "tests/support/Terminal.h"
@@ -71,11 +72,42 @@ TEST(Script, AFailureStopsItWithTheLinesBeforeDone) {
   EXPECT_EQ(run.bytes, "4d 4d 4d");
 }
 
+// How many keys the trace of a run still going on shows, once they have had
+// time to come.
+std::size_t keysAfterAWhile(const std::string& traceFile) {
+  usleep(700000);
+  SimRun run;
+  run.trace = readFile(traceFile);
+  parseTrace(run);
+  return run.times.size();
+}
+
+// The words typed ahead of a prompt, on the terminal or on the line of an
+// earlier answer, are dropped: no ENTER comes until a word is typed after it.
+TEST(Calibration, OnATerminalOnlyAWordTypedAfterItsPromptAnswersIt) {
+  const std::string trace = scratchFile();
+  Terminal terminal(std::string(PMCKEYS_SIM_BINARY) + " --trace " + trace + " -- " PMCKEYS_BINARY " calibratepedal 1");
+  terminal.type("ok\n");  // while the line is opened
+  ASSERT_TRUE(terminal.waitFor("Place pedal 1 down")) << terminal.screen();
+  EXPECT_EQ(keysAfterAWhile(trace), 18u);
+  terminal.type("ok ok\n");
+  ASSERT_TRUE(terminal.waitFor("Place pedal 1 up")) << terminal.screen();
+  EXPECT_EQ(keysAfterAWhile(trace), 19u);
+  terminal.type("ok\n");
+  const SimRun run = traceOf(trace);
+  EXPECT_EQ(run.times.size(), 40u);
+  EXPECT_EQ(run.ending, "summary: the device ended in performance mode");
+}
+
 TEST(Script, ReadsThePedalAnswersFromTheTerminal) {
   const std::string trace = scratchFile();
   Terminal terminal(std::string(PMCKEYS_SIM_BINARY) + " --trace " + trace + " -- " PMCKEYS_BINARY " --script " + kExample);
+  terminal.type("ok\n");  // while the channel is set
   for (const char* prompt : {"Place pedal 1 down", "Place pedal 1 up", "Place pedal 2 down", "Place pedal 2 up"}) {
     ASSERT_TRUE(terminal.waitFor(prompt)) << terminal.screen();
+    if (std::string(prompt) == "Place pedal 1 down") {
+      EXPECT_EQ(keysAfterAWhile(trace), 21u + 18u);
+    }
     terminal.type("ok");
     terminal.press("Enter");
   }
