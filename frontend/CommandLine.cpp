@@ -94,6 +94,7 @@ void reportBusy(const SerialPortBusyException& e) { std::cerr << "pmckeys: " << 
 // The listing is the result, so a line held by another run does not stop
 // it: the tables then come from a model without a port.
 int runCommands(const App&) {
+  displayCommandsHeading();  // before the line is opened: it costs 2 s
   try {
     displayCommands(*Dad10::getInstance());
   } catch (const SerialPortBusyException& e) {
@@ -186,6 +187,7 @@ const std::vector<CommandForm> kForms = {
      "press the model's way back to performance mode", nullptr, 0},
     {CommandForm::SESSION, "RESET-MODEL", nullptr, "reset-model",
      "console: tell the model the device is in performance mode", nullptr, 0},
+    {CommandForm::SESSION, "HELP", nullptr, "help", "console: show the forms it takes", nullptr, 0},
     {CommandForm::SESSION, "QUIT", nullptr, "quit", "console: end it (so does Ctrl-D)", nullptr, 0},
     {CommandForm::OPTION, "--script", nullptr, "--script FILE",
      "run the commands in FILE (- for standard input) on one open line", runScript, 1},

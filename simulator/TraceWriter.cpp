@@ -22,9 +22,10 @@ std::string padded(const std::string& text, std::size_t width) {
 
 }  // namespace
 
-TraceWriter::TraceWriter(std::ostream& out, bool expectReturn) : fOut(out), fExpectReturn(expectReturn) {}
+TraceWriter::TraceWriter(std::ostream& out, bool expectReturn, bool sharedTerminal)
+    : fOut(out), fExpectReturn(expectReturn), fClearsLine(sharedTerminal) {}
 
-void TraceWriter::line(const std::string& text) { fOut << text << std::endl; }
+void TraceWriter::line(const std::string& text) { fOut << (fClearsLine ? "\r\033[K" : "") << text << std::endl; }
 
 void TraceWriter::note(const std::string& text) { line("         " + text); }
 
@@ -70,7 +71,7 @@ void TraceWriter::warnAbout(const SimulatedBoard::Reception& reception, const Me
 }
 
 void TraceWriter::summary(const MenuModel& model, const std::string& memory, int status) {
-  line("");  // the command's own output may end without a line end
+  fOut << std::endl;  // the command's own output may end without a line end
   line("summary: " + std::to_string(fKeys) + (fKeys == 1 ? " key" : " keys") + " received:" +
        (fBytes.empty() ? "" : " " + fBytes));
   if (model.inPerformanceMode()) {

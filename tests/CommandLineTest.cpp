@@ -107,7 +107,16 @@ TEST(CommandLine, HomeNeverStoresAPedalsCalibration) {
 
 TEST(CommandLine, AScriptWithoutABoardStopsAtItsFirstKey) {
   const std::string err = std::string(kNoBoard) + "pmckeys: -:4: Error during initialization of WinIo.\n";
-  check({{"--script", "-"}, readTestFile("cable.txt"), err, 1}, nullptr, "# a\n\ncable\nmenu\ncable");
+  check({{"--script", "-"}, readTestFile("cable.txt"), err, 1}, nullptr, "\xEF\xBB\xBF# a\n\ncable\nmenu\ncable");
+}
+
+// Read up to 1 MiB and no further: /dev/zero would fill the memory.
+TEST(CommandLine, AScriptOfMoreThanOneMebibyteIsRefused) {
+  const std::string mebibyte(1024 * 1024, '\n');
+  check({{"--script", "-"}, "", "", 0}, nullptr, mebibyte.c_str());
+  check({{"--script", "-"}, "", "pmckeys: the script <-> is larger than 1 MiB: refused\n", 1}, nullptr,
+        (mebibyte + "\n").c_str());
+  check({{"--script", "/dev/zero"}, "", "pmckeys: the script </dev/zero> is larger than 1 MiB: refused\n", 1});
 }
 
 TEST(CommandLine, OptionsNeverOpenTheSerialLine) {

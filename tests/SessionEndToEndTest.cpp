@@ -139,6 +139,8 @@ TEST(Console, ShowsWhereTheDeviceIsAndKeepsItsHistory) {
     EXPECT_TRUE(terminal.waitFor("\n  EDITPATCH > EDITBANK\nstopped after the key in progress: the device is at "
                                  "EDITBANK\nEDITBANK> "))
         << terminal.screen();
+    terminal.press("C-d");  // asks first: the device is in the menus
+    EXPECT_TRUE(terminal.waitFor("again to leave it there\nEDITBANK> "));
     terminal.press("C-d");
     const SimRun run = traceOf(trace);
     EXPECT_NE(run.trace.find("summary: the command exited with status 0"), std::string::npos) << run.trace;
@@ -160,6 +162,35 @@ TEST(Console, ShowsWhereTheDeviceIsAndKeepsItsHistory) {
   EXPECT_NE(again.screen().find("next\nperformance> 0\nperformance> quit\n"), std::string::npos) << again.screen();
   std::remove(trace.c_str());
   EXPECT_EQ(system(("rm -r " + std::string(folder)).c_str()), 0);
+}
+
+TEST(Console, HelpCommentsCompletionAndAQuestionBeforeLeavingTheMenus) {
+  const std::string trace = scratchFile();
+  Terminal terminal(std::string(PMCKEYS_SIM_BINARY) + " --trace " + trace + " -- " PMCKEYS_BINARY " --console");
+  ASSERT_TRUE(terminal.waitFor("performance> ")) << terminal.screen();
+  terminal.type("help\n");
+  EXPECT_TRUE(terminal.waitFor("a line, checked from where the device is; # starts a comment."));
+  EXPECT_TRUE(terminal.waitFor("  quit                        console: end it (so does Ctrl-D)\nTab completes"));
+  terminal.type("menu # a comment\n");
+  EXPECT_TRUE(terminal.waitFor("comment\n  EDITPATCH\nEDITPATCH> ")) << terminal.screen();
+  for (const auto& c : {std::make_pair("Cal", "Calibratepedal "), std::make_pair("EXITEDITM", "EXITEDITMENU ")}) {
+    terminal.type(c.first);
+    terminal.press("Tab");
+    EXPECT_TRUE(terminal.waitFor(std::string("EDITPATCH> ") + c.second)) << terminal.screen();
+    terminal.press("C-c");
+  }
+  terminal.type("quit\n");
+  EXPECT_TRUE(terminal.waitFor("the device is at EDITPATCH: type home to bring it back, or quit (or Ctrl-D) again to "
+                               "leave it there\nEDITPATCH> "));
+  terminal.type("home\npressenterreset\n");
+  ASSERT_TRUE(terminal.waitFor("PRESSENTERRESET> ")) << terminal.screen();
+  terminal.press("C-d");
+  EXPECT_TRUE(terminal.waitFor("the device is at PRESSENTERRESET, where home is refused: leave it by hand, or quit (or "
+                               "Ctrl-D) again\n to leave it there\nPRESSENTERRESET> "));  // 100 columns
+  terminal.press("C-d");
+  const SimRun run = traceOf(trace);
+  EXPECT_NE(run.trace.find("summary: the command exited with status 0"), std::string::npos) << run.trace;
+  EXPECT_EQ(run.ending, "summary: the device was left in PRESSENTERRESET, not in performance mode");
 }
 
 }  // namespace
