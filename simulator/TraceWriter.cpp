@@ -71,7 +71,7 @@ void TraceWriter::warnAbout(const SimulatedBoard::Reception& reception, const Me
 }
 
 void TraceWriter::summary(const MenuModel& model, const std::string& memory, int status) {
-  fOut << std::endl;  // the command's own output may end without a line end
+  line("");  // the command's own output may end without a line end
   line("summary: " + std::to_string(fKeys) + (fKeys == 1 ? " key" : " keys") + " received:" +
        (fBytes.empty() ? "" : " " + fBytes));
   if (model.inPerformanceMode()) {
