@@ -16,7 +16,7 @@ std::vector<std::string> split(const std::string& text) {
   return words;
 }
 
-const std::size_t kLargest = 1024 * 1024;
+const std::size_t kLargest = std::size_t{1024} * 1024;
 
 // Reads at most one byte past the limit, so that /dev/zero or a runaway
 // pipe cannot fill the memory. False when the stream failed.
