@@ -78,7 +78,8 @@ int runConsole(const App&) {
     return EXIT_NOT_DONE;
   }
   std::cout << "pmckeys console. The model assumes the device is in performance mode now; if it is not,\n"
-               "bring it there by hand and type reset-model. Tab completes, help lists the forms, quit or Ctrl-D ends."
+               "bring it there by hand and type reset-model. Tab completes, help lists the forms,\n"
+               "quit or Ctrl-D ends."
             << std::endl;
   TrackedPort::stopOnInterrupt();
   bool asked = false;  // the question before leaving the device in the menus
