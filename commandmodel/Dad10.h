@@ -106,6 +106,20 @@ public:
   bool returnFromCalibratePedal(int pedal);
   bool calibratePedal(int pedal);
 
+  // Where the calibration reads its answers, one word each: by default
+  // std::cin as formatted input. The front end puts a terminal's reader in
+  // its place, which drops, before each prompt, whatever was typed ahead of
+  // it. setAnswers() returns the one it replaced (null: the default); the
+  // caller keeps ownership.
+  class Answers {
+  public:
+    virtual ~Answers() = default;
+    virtual void dropTypedAhead() {}
+    // False at the end of the input or on an error: then it does not wait.
+    virtual bool word(std::string& word);
+  };
+  static Answers* setAnswers(Answers* answers);
+
   static std::map<std::string, int> fgPmcKeyMap;
   static std::map<std::string, std::string> fgPmcCompoundMap;
 

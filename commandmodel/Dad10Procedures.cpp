@@ -7,6 +7,21 @@
 #include "commandmodel/Dad10.h"
 #include "frontend/Conversions.h"
 
+namespace {
+
+Dad10::Answers gStandardInput;
+Dad10::Answers* gAnswers = nullptr;
+
+}  // namespace
+
+bool Dad10::Answers::word(std::string& word) { return static_cast<bool>(std::cin >> word); }
+
+Dad10::Answers* Dad10::setAnswers(Answers* answers) {
+  Answers* replaced = gAnswers;
+  gAnswers = answers;
+  return replaced;
+}
+
 bool validPedal(int pedal) { return pedal >= 1 && pedal <= 2; }
 
 bool reportInvalidPedal(int pedal) {
@@ -40,11 +55,13 @@ bool Dad10::returnFromCalibratePedal(int pedal) {
 bool Dad10::calibratePedal(int pedal) {
   if (!validPedal(pedal)) return reportInvalidPedal(pedal);
   bool done = pressPedalSetup(pedal);
+  Answers& answers = gAnswers != nullptr ? *gAnswers : gStandardInput;
   for (const char* position : {" down, then", " up, then"}) {
+    answers.dropTypedAhead();
     std::cout << "Place pedal " << pedal << position << std::endl;
     std::cout << "type \"ok\" followed by return key when done." << std::endl;
     std::string word;
-    std::cin >> word;  // any word confirms; end of input does not wait
+    answers.word(word);  // any word confirms; end of input does not wait
     done = pressKey("ENTER", false) && done;
   }
   done = pressPedalReturn(pedal) && done;

@@ -4,14 +4,20 @@
 
 namespace {
 
-MenuItem plain(const char* name, const char* danger = nullptr) { return {name, nullptr, {}, false, danger}; }
+MenuItem plain(const char* name, const char* danger = nullptr) { return {name, nullptr, {}, false, danger, 0}; }
 MenuItem withSteps(const char* name, std::vector<const char*> steps) {
-  return {name, nullptr, std::move(steps), false, nullptr};
+  return {name, nullptr, std::move(steps), false, nullptr, 0};
 }
 MenuItem operation(const char* name, std::vector<const char*> steps, const char* danger) {
-  return {name, nullptr, std::move(steps), true, danger};
+  return {name, nullptr, std::move(steps), true, danger, 0};
 }
-MenuItem opens(const MenuList& list) { return {list.name, &list, {}, false, nullptr}; }
+// The steps ask for the pedal down, then up: kPedalPositions.
+MenuItem pedalSetup(const char* name, std::vector<const char*> steps, const char* danger, int pedal) {
+  return {name, nullptr, std::move(steps), false, danger, pedal};
+}
+MenuItem opens(const MenuList& list) { return {list.name, &list, {}, false, nullptr, 0}; }
+
+const char* const kPedalPositions[] = {"down", "up"};
 
 const MenuList kEditPatch{"EDITPATCH",
                           {plain("EDITPATCHNR"), withSteps("EDITPATCHNAME", {"EDITPATCHNAMEENTER"}),
@@ -41,8 +47,10 @@ const MenuList kMidi{"MIDI",
 
 const MenuList kMiscSetup{"MISCSETUP",
                           {plain("MEMORY"), plain("LEDDISPLAY"), plain("POWERUPPATCH"), plain("SYSEXEDIT"),
-                           withSteps("SETUPEXPRPEDL1", {"SETUPEXPRPEDL1ENTER", "SETUPEXPRPEDL1UP"}),
-                           withSteps("SETUPEXPRPEDL2", {"SETUPEXPRPEDL2ENTER", "SETUPEXPRPEDL2UP"}),
+                           pedalSetup("SETUPEXPRPEDL1", {"SETUPEXPRPEDL1ENTER", "SETUPEXPRPEDL1UP"},
+                                      "stores pedal 1's calibration (its down and up positions)", 1),
+                           pedalSetup("SETUPEXPRPEDL2", {"SETUPEXPRPEDL2ENTER", "SETUPEXPRPEDL2UP"},
+                                      "stores pedal 2's calibration (its down and up positions)", 2),
                            plain("EXITMISCSETUP")}};
 
 const MenuList kUtilities{"UTILITIES",
@@ -93,6 +101,14 @@ std::string MenuModel::danger() const {
   return fFrames.empty() || item().danger == nullptr ? "" : item().danger;
 }
 
+bool MenuModel::onPedalStep() const { return onStep() && item().pedal != 0; }
+
+std::string MenuModel::enterWarning() const {
+  if (onPedalStep()) return "ENTER here " + danger();
+  if (onStep() || fFrames.empty() || item().pedal != 0 || danger().empty()) return "";
+  return danger() + " (ENTER starts it)";
+}
+
 MenuModel::Move MenuModel::press(int keyCode) {
   if (fCompleting) {  // the operation has finished: the item shows again
     fCompleting = false;
@@ -122,9 +138,10 @@ std::string MenuModel::enter() {
   const MenuItem& current = item();
   const int steps = static_cast<int>(current.steps.size());
   if (fStep > 0) {
+    const bool calibrated = current.pedal != 0 && fStep == steps;
     fStep = fStep < steps ? fStep + 1 : 0;
     fCompleting = current.completes && fStep == steps;
-    return fCompleting && current.danger != nullptr ? current.danger : "";
+    return (fCompleting || calibrated) && current.danger != nullptr ? current.danger : "";
   }
   const Frame& frame = fFrames.back();
   if (frame.index + 1 == static_cast<int>(frame.list->items.size())) {
@@ -137,6 +154,19 @@ std::string MenuModel::enter() {
     return current.danger;  // copy and erase act on ENTER
   }
   return "";
+}
+
+// The user finishes the calibration: each position still asked for, then home.
+std::string MenuModel::pedalRefusal() const {
+  const std::string pedal = std::to_string(item().pedal);
+  std::string text = "refused: no way home from " + place() + " that stores nothing: ENTER there stores pedal " +
+                     pedal + "'s calibration; to finish it, move the pedal ";
+  const std::size_t steps = item().steps.size();
+  for (auto i = static_cast<std::size_t>(fStep - 1); i < steps; ++i) {
+    text += i + 1 == static_cast<std::size_t>(fStep) ? std::string(kPedalPositions[i]) + " and type enter"
+                                                     : std::string(", then ") + kPedalPositions[i] + " and enter";
+  }
+  return text + ", then home";
 }
 
 int MenuModel::keyTowardsHome() const {
@@ -157,6 +187,10 @@ MenuModel::WayHome MenuModel::wayHome() const {
   if (model.onStep() && model.item().completes) {
     way.refusal = "refused: no way home from " + model.place() + " that the model knows: ENTER there confirms " +
                   model.danger() + "; leave the step by hand";
+    return way;
+  }
+  if (model.onPedalStep()) {
+    way.refusal = model.pedalRefusal();
     return way;
   }
   while (!model.inPerformanceMode()) {

@@ -8,8 +8,10 @@
 // and ENTER on a list's last (exit) item goes back to where the list was
 // opened. ENTER on the last step of an item goes back to the item; a step
 // that completes an operation (a dump, a factory reset) is shown until the
-// next key, by which time the device shows the item again. Other keys edit
-// values and move nothing.
+// next key, by which time the device shows the item again. On a pedal's
+// setup steps ENTER stores where the pedal stands (down, then up), and the
+// ENTER on the last one stores the calibration. Other keys edit values and
+// move nothing.
 #ifndef PMCKEYS_COMMANDMODEL_MENUMODEL_H
 #define PMCKEYS_COMMANDMODEL_MENUMODEL_H
 
@@ -24,6 +26,7 @@ struct MenuItem {
   std::vector<const char*> steps;  // what each further ENTER shows
   bool completes;                  // the last step carries out the operation
   const char* danger;              // what the item does to the device's data, or null
+  int pedal;                       // the pedal whose calibration ENTER on the steps stores, or 0
 };
 
 struct MenuList {
@@ -54,12 +57,17 @@ public:
   bool onStep() const { return fStep > 0; }
   // What the current item does to the device's data, or "".
   std::string danger() const;
+  // What ENTER does here to the device's data, for a warning before it is
+  // pressed: on a dangerous item (not a pedal's) ENTER starts the operation,
+  // on a pedal's setup step it stores the calibration. "" elsewhere.
+  std::string enterWarning() const;
 
   // The keys that lead from here to performance mode carrying out nothing:
   // on an item's steps ENTER to their end, then in each list PREV or NEXT
   // (whichever is fewer presses) to its exit item and ENTER. Empty in
-  // performance mode. On an operation's step every way out confirms it, so
-  // there is none: refusal says why.
+  // performance mode. On an operation's step every way out confirms it, and
+  // on a pedal's setup step every way out stores the calibration, so there
+  // is none: refusal says why.
   struct WayHome {
     std::vector<std::string> keys;  // key names: PREV, NEXT, ENTER
     std::string refusal;            // "refused: ..." or ""
@@ -73,6 +81,8 @@ private:
   };
 
   const MenuItem& item() const;
+  bool onPedalStep() const;
+  std::string pedalRefusal() const;
   int keyTowardsHome() const;
   std::string enter();
   void step(int delta);

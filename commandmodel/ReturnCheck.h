@@ -1,15 +1,15 @@
 // ReturnCheck: follows a key sequence and the return along its trail
-// through the menu model before anything is pressed, and says when a key
-// of the return would carry out an operation.
+// through the menu model before anything is pressed, and refuses the
+// return unless it ends in performance mode touching nothing on the way.
 //
 // The trail undoes every ENTER with PREV ENTER. That leaves menus and items,
-// but on an operation's confirmation step PREV edits nothing and the ENTER
-// confirms, and a sequence with more ENTERs than the menus moved sends the
-// return astray into other items. A return is asked for as the way home,
-// never as an operation, so such a sequence is refused whole; the user's
-// own keys are not judged, they may carry out what they name. Tokens that
-// name nothing are skipped here without a word: the engine warns about them
-// when it presses.
+// but on an item's steps PREV edits the value and ENTER stores it (or
+// confirms an operation), and a sequence with more ENTERs than the menus
+// moved sends the return astray into other items. A return is asked for as
+// the way home, never as an edit or an operation, so such a sequence is
+// refused whole; the user's own keys are not judged, they may carry out
+// what they name. Tokens that name nothing are skipped here without a word:
+// the engine warns about them when it presses.
 //
 // Keys are decoded and the trail recorded by the engine's own static
 // functions, so the check follows exactly the keys the engine would press.

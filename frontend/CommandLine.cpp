@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "frontend/ScriptRunner.h"
 #include "frontend/OutputWatch.h"
 #include "frontend/Restore.h"
+#include "frontend/TerminalAnswers.h"
 #include "frontend/TrackedPort.h"
 #include "frontend/Verify.h"
 #include "midi/MidiConnection.h"
@@ -94,6 +96,7 @@ void reportBusy(const SerialPortBusyException& e) { std::cerr << "pmckeys: " << 
 // The listing is the result, so a line held by another run does not stop
 // it: the tables then come from a model without a port.
 int runCommands(const App&) {
+  displayCommandsHeading();  // before the line is opened: it costs 2 s
   try {
     displayCommands(*Dad10::getInstance());
   } catch (const SerialPortBusyException& e) {
@@ -194,6 +197,7 @@ const std::vector<CommandForm> kForms = {
      "press the model's way back to performance mode", nullptr, 0},
     {CommandForm::SESSION, "RESET-MODEL", nullptr, "reset-model",
      "console: tell the model the device is in performance mode", nullptr, 0},
+    {CommandForm::SESSION, "HELP", nullptr, "help", "console: show the forms it takes", nullptr, 0},
     {CommandForm::SESSION, "QUIT", nullptr, "quit", "console: end it (so does Ctrl-D)", nullptr, 0},
     {CommandForm::OPTION, "--script", nullptr, "--script FILE",
      "run the commands in FILE (- for standard input) on one open line", runScript, 1},
@@ -229,6 +233,8 @@ int dispatch(int argc, char** argv) {
     return EXIT_USAGE;
   }
   if (const CommandForm* option = findOption(app.args().front())) return runOption(*option, app);
+  std::optional<TerminalAnswers> answers;  // the calibration's, when a person types them
+  if (isatty(STDIN_FILENO) != 0) answers.emplace(STDIN_FILENO);
   const int status = runWords(app.args());
   hintAtMissingBoard();
   return status;

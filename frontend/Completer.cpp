@@ -9,9 +9,15 @@
 
 namespace {
 
+// Upper case when every letter typed is a capital (and one was typed), else
+// lower case: "EDITB" gives EDITBANK, "Editb" and "editb" give editbank.
 std::string inCaseOf(const std::string& typed, std::string word) {
-  const bool upper = std::any_of(typed.begin(), typed.end(), [](char c) { return std::isupper(static_cast<unsigned char>(c)); });
-  if (!upper) std::transform(word.begin(), word.end(), word.begin(), [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+  const auto isLetter = [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; };
+  const auto isLower = [](char c) { return std::islower(static_cast<unsigned char>(c)) != 0; };
+  const bool upper = std::any_of(typed.begin(), typed.end(), isLetter) && std::none_of(typed.begin(), typed.end(), isLower);
+  if (upper) return word;
+  std::transform(word.begin(), word.end(), word.begin(),
+                 [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
   return word;
 }
 

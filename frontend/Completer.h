@@ -1,7 +1,7 @@
 // Completer: Tab completion of the console, free of any line editor. The
 // first word of a line may be a command keyword, a session form or a token;
-// later words are tokens. Words are offered in the letter case the user
-// started with: upper case as soon as the typed part holds a capital.
+// later words are tokens. The completed part is in upper case when every
+// letter typed so far is, otherwise in lower case; what was typed stays.
 #ifndef PMCKEYS_FRONTEND_COMPLETER_H
 #define PMCKEYS_FRONTEND_COMPLETER_H
 

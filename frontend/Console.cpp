@@ -9,6 +9,7 @@
 
 #include "frontend/CommandLine.h"
 #include "frontend/Conversions.h"
+#include "frontend/HelpScreens.h"
 #include "frontend/LineEditor.h"
 #include "frontend/Script.h"
 #include "frontend/ScriptCheck.h"
@@ -55,6 +56,15 @@ int runLine(Session& session, const std::vector<std::string>& words) {
   return -1;
 }
 
+// Before leaving a device in the menus, say so once: quit (or Ctrl-D) again
+// leaves it there.
+std::string leavingQuestion(const MenuModel& model) {
+  const std::string at = "the device is at " + model.place();
+  const std::string again = ", or quit (or Ctrl-D) again to leave it there";
+  if (!model.wayHome().refusal.empty()) return at + ", where home is refused: leave it by hand" + again;
+  return at + ": type home to bring it back" + again;
+}
+
 }  // namespace
 
 int runConsole(const App&) {
@@ -77,19 +87,28 @@ int runConsole(const App&) {
     return EXIT_NOT_DONE;
   }
   std::cout << "pmckeys console. The model assumes the device is in performance mode now; if it is not,\n"
-               "bring it there by hand and type reset-model. Tab completes, quit or Ctrl-D ends."
+               "bring it there by hand and type reset-model. Tab completes, help lists the forms,\n"
+               "quit or Ctrl-D ends."
             << std::endl;
   TrackedPort::stopOnInterrupt();
+  bool asked = false;  // the question before leaving the device in the menus
   for (std::string line;;) {
     const LineEditor::Read read = editor.read(promptFor(session.model()), line);
-    if (read == LineEditor::END) return EXIT_DONE;
-    const std::vector<std::string> words = Script::split(line);
-    if (read == LineEditor::INTERRUPTED || words.empty()) continue;
-    editor.remember(line);
-    std::string first = words.front();
+    const std::vector<std::string> words = Script::command(line);
+    if (read == LineEditor::LINE && !words.empty()) editor.remember(line);
+    std::string first = words.empty() ? "" : words.front();
     Conversions::toUpper(first);
-    if (first == "QUIT") return EXIT_DONE;
-    if (first == "RESET-MODEL") {
+    if (read == LineEditor::END || (read == LineEditor::LINE && first == "QUIT")) {
+      if (asked || session.model().inPerformanceMode()) return EXIT_DONE;
+      std::cout << leavingQuestion(session.model()) << std::endl;
+      asked = true;
+      continue;
+    }
+    if (read == LineEditor::INTERRUPTED || words.empty()) continue;
+    asked = false;
+    if (first == "HELP") {
+      displayConsoleHelp();
+    } else if (first == "RESET-MODEL") {
       session.resetModel();
       std::cout << "the model now says the device is in performance mode" << std::endl;
     } else if (const int status = runLine(session, words); status >= 0) {

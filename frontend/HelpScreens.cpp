@@ -65,15 +65,15 @@ void displayUsage(const App& app) {
       "  first argument. You can also mix them and send entire command sequences.",
       "  \"r\" as the first argument will have the PMC 10 return to performance mode.",
       "",
-      "  pmckeys presses the keys through a serial line; parallel-port versions of such",
-      "  tools for Windows relied on the WinIo library (a kernel driver for port access)",
+      "  pmckeys --help lists every form; pmckeys --list-ports finds the board. Older tools",
+      "  for Windows drove a parallel port through WinIo, a kernel driver installed",
       "  to allow access to the parallel port on Win2K.",
       "  Using a proprietary firmware for the Arduino board.",
-      "  Questions/Comments: see the README of the pmckeys source tree and man pmckeys.",
-      "  An open firmware for the board and its wiring: firmware/ and docs/wiring.md.",
+      "  Questions/Comments: see pmckeys --help and man pmckeys; try any command first with pmckeys-sim.",
+      "  An open firmware for the board comes with pmckeys: see wiring.md in its documentation.",
       "",
-      "  Thanks to the PMC 10 user group, whose archives keep the device's know-how alive.",
-      "  Thanks to everyone who traced the PMC 10's keypad wiring and menu tree.",
+      "  Before you change anything, save your patches: pmckeys backup FILE (see man pmckeys).",
+      "  Thanks to the PMC 10 user group and to all who traced the device's keypad and menus.",
       "",
       "  ",
   });
@@ -146,8 +146,29 @@ void displayCable() {
   });
 }
 
+void displayCommandsHeading() { std::cout << std::endl << "  Available Commands" << std::endl; }
+
 void displayCommands(Dad10& model) {
-  std::cout << std::endl << "  Available Commands" << std::endl;
   model.displayCommands();
   std::cout << std::endl;
+}
+
+void displayConsoleHelp() {
+  std::cout << "One command a line, checked from where the device is; # starts a comment. The forms of the\n"
+               "command line:\n";
+  std::string line;
+  for (const CommandForm& form : commandForms()) {
+    if (form.kind != CommandForm::KEYWORD && form.kind != CommandForm::TRAIL_PREFIX) continue;
+    const std::string synopsis = form.synopsis;
+    if (!line.empty() && line.size() + synopsis.size() > 88) {
+      std::cout << line << "," << std::endl;
+      line.clear();
+    }
+    line += (line.empty() ? "  " : ", ") + synopsis;
+  }
+  std::cout << line << std::endl;
+  writeForm("TOKEN...", "press keys and compound commands in order");
+  writeForms({CommandForm::SESSION});
+  std::cout << "Tab completes; Ctrl-C stops after the key in progress. More: pmckeys --help, man pmckeys."
+            << std::endl;
 }

@@ -17,10 +17,12 @@ public:
     std::vector<std::string> words;
   };
 
-  static std::vector<std::string> split(const std::string& text);
+  // The words of one line before its comment.
+  static std::vector<std::string> command(const std::string& text);
   static std::vector<Line> parse(std::istream& in);
-  // The commands of FILE, "-" meaning standard input. False, with the reason
-  // in error, when it cannot be read.
+  // The commands of FILE, "-" meaning standard input, after a UTF-8
+  // byte-order mark. False, with the message in error, when it cannot be
+  // read or holds more than 1 MiB (read no further).
   static bool read(const std::string& file, std::vector<Line>& lines, std::string& error);
 };
 

@@ -61,7 +61,7 @@ int runScript(const App& app) {
   std::vector<Script::Line> lines;
   std::string error;
   if (!Script::read(file, lines, error)) {
-    std::cerr << "pmckeys: cannot read the script <" << file << ">: " << error << std::endl;
+    std::cerr << "pmckeys: " << error << std::endl;
     return EXIT_NOT_DONE;
   }
   std::vector<Session::Plan> plans;

@@ -1,12 +1,15 @@
 #include "frontend/Session.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 
 #include "commandmodel/Dad10.h"
 #include "frontend/CommandLine.h"
+#include "frontend/TerminalAnswers.h"
 #include "frontend/TrackedPort.h"
 #include "ports/HardwarePortFactory.h"
 
@@ -40,21 +43,20 @@ int home(const std::vector<std::string>& words, const MenuModel& where) {
                                                                                             : EXIT_NOT_DONE;
 }
 
-// Reads standard input from the terminal while it lives.
+// The calibration reads its answers from the terminal while it lives.
 class AnswersFromTerminal {
 public:
-  AnswersFromTerminal() : fTerminal("/dev/tty"), fSaved(std::cin.rdbuf(fTerminal.rdbuf())) {}
+  AnswersFromTerminal() : fTerminal(open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC)), fAnswers(fTerminal) {}
   ~AnswersFromTerminal() {
-    std::cin.rdbuf(fSaved);
-    std::cin.clear();
+    if (fTerminal >= 0) close(fTerminal);
   }
   AnswersFromTerminal(const AnswersFromTerminal&) = delete;
   AnswersFromTerminal& operator=(const AnswersFromTerminal&) = delete;
-  bool good() const { return fTerminal.is_open(); }
+  bool good() const { return fTerminal >= 0; }
 
 private:
-  std::ifstream fTerminal;
-  std::streambuf* fSaved;
+  int fTerminal;
+  TerminalAnswers fAnswers;
 };
 
 // Ends a command's output with a line end when it has none of its own (the

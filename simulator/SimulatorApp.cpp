@@ -26,7 +26,7 @@
 
 namespace {
 
-// The last SIGINT or SIGTERM not yet acted on, or 0, and who sent it. The
+// The last SIGINT, SIGTERM or SIGHUP not yet acted on, or 0, and who sent it. The
 // terminal sends Ctrl-C to the whole foreground process group, and a
 // command may pass a SIGINT on to its group itself (libedit does): then the
 // command has it already and must not get it twice (a console would take
@@ -116,7 +116,9 @@ int serve(const SimulatorOptions& options, std::ostream& out, const std::string&
   OutputWatch watch(out, where);
   PseudoTerminal line;
   Device device(line, options);
-  TraceWriter trace(out, !options.command.empty() && expectsReturn(options.command));
+  const bool withCommand = !options.command.empty();
+  TraceWriter trace(out, withCommand && expectsReturn(options.command),
+                    withCommand && &out == &std::cout && isatty(STDOUT_FILENO) == 1);
   std::string error;
   const std::string midiOff =
       device.midi.open(error) ? "" : "pmckeys-sim: MIDI is off (no dump goes out or comes in): " + error;
@@ -140,6 +142,7 @@ int serve(const SimulatorOptions& options, std::ostream& out, const std::string&
     int wstatus = 0;
     if (child != -1 && waitpid(child, &wstatus, WNOHANG) == child) {
       status = exitStatusOf(wstatus);
+      trace.commandEnded();
       while (serveOne(device, 0, trace, start)) {
       }
     }
@@ -158,12 +161,15 @@ int runSimulator(int argc, char** argv) {
   std::memset(&action, 0, sizeof action);
   action.sa_sigaction = onSignal;
   action.sa_flags = SA_SIGINFO;
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
   try {
     if (options.traceFile.empty()) return serve(options, std::cout, "standard output");
     std::ofstream file(options.traceFile);
-    if (!file) return usageError("cannot write the trace file <" + options.traceFile + ">");
+    if (!file) {
+      std::cerr << "pmckeys-sim: cannot write to the trace file <" << options.traceFile << ">: " << strerror(errno)
+                << std::endl;
+      return 1;
+    }
     return serve(options, file, "the trace file <" + options.traceFile + ">");
   } catch (const std::exception& e) {
     std::cerr << "pmckeys-sim: " << e.what() << std::endl;

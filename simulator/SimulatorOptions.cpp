@@ -80,6 +80,11 @@ std::optional<int> apply(const std::string& name, const std::string& value, Simu
   return std::nullopt;
 }
 
+// "a FILE", "a FAULT"; a count or a plural goes without: "N", "BYTES".
+std::string withArticle(const std::string& value) {
+  return value.size() > 1 && value.back() != 'S' ? "a " + value : value;
+}
+
 const SimulatorOption* find(const std::string& arg) {
   for (const SimulatorOption& option : kOptions) {
     if (arg == option.name || (option.alias != nullptr && arg == option.alias)) return &option;
@@ -106,7 +111,8 @@ std::optional<int> parseSimulatorOptions(int argc, char** argv, SimulatorOptions
       return std::nullopt;
     }
     const SimulatorOption* option = find(arg);
-    if (option == nullptr || (option->value != nullptr && i + 1 == argc)) return usageError("unknown option <" + arg + ">");
+    if (option == nullptr) return usageError("unknown option <" + arg + ">");
+    if (option->value != nullptr && i + 1 == argc) return usageError(arg + " needs " + withArticle(option->value));
     if (option->value == nullptr) return showHelp();
     if (const std::optional<int> status = apply(option->name, argv[++i], options)) return status;
   }

@@ -22,9 +22,10 @@ std::string padded(const std::string& text, std::size_t width) {
 
 }  // namespace
 
-TraceWriter::TraceWriter(std::ostream& out, bool expectReturn) : fOut(out), fExpectReturn(expectReturn) {}
+TraceWriter::TraceWriter(std::ostream& out, bool expectReturn, bool sharedTerminal)
+    : fOut(out), fExpectReturn(expectReturn), fClearsLine(sharedTerminal) {}
 
-void TraceWriter::line(const std::string& text) { fOut << text << std::endl; }
+void TraceWriter::line(const std::string& text) { fOut << (fClearsLine ? "\r\033[K" : "") << text << std::endl; }
 
 void TraceWriter::note(const std::string& text) { line("         " + text); }
 
@@ -61,9 +62,7 @@ void TraceWriter::warnAbout(const SimulatedBoard::Reception& reception, const Me
     note("!!! CARRIED OUT on a real device: " + move.performed);
     fCarriedOut.push_back(move.performed);
   }
-  if (move.place != fLastPlace && !model.onStep() && !model.danger().empty()) {
-    note("!! " + move.place + ": " + model.danger() + " (ENTER starts it)");
-  }
+  if (move.place != fLastPlace && !model.enterWarning().empty()) note("!! " + move.place + ": " + model.enterWarning());
   if (fReturning && !fReturnWarned && (model.onStep() || !move.performed.empty())) {
     fReturnWarned = true;
     note("WARNING: the return along the trail passes through " + move.place +

@@ -3,6 +3,12 @@
 // where a real device would have changed or lost data, notes of what went
 // over MIDI, and a summary. Writes to a stream it does not own; whoever owns
 // that stream looks after failed writes.
+//
+// On a terminal the command shares with it, the command may have left a
+// line without its end (restore's progress line, redrawn in place on
+// standard error): while the command runs, each trace line first returns
+// to the start of the line and clears it, so that the two never run into
+// one line. The command's next redraw starts after the trace line.
 #ifndef PMCKEYS_SIMULATOR_TRACEWRITER_H
 #define PMCKEYS_SIMULATOR_TRACEWRITER_H
 
@@ -19,7 +25,10 @@ public:
   static constexpr double RETURN_PAUSE_S = 0.4;
 
   // expectReturn: the command returns along the trail after its keys.
-  TraceWriter(std::ostream& out, bool expectReturn);
+  // sharedTerminal: out is a terminal the command writes to as well.
+  TraceWriter(std::ostream& out, bool expectReturn, bool sharedTerminal = false);
+  // From now on nothing else writes to the terminal.
+  void commandEnded() { fClearsLine = false; }
 
   void received(double seconds, const SimulatedBoard::Reception& reception, const MenuModel& model);
   void line(const std::string& text);
@@ -35,6 +44,7 @@ private:
 
   std::ostream& fOut;
   bool fExpectReturn;
+  bool fClearsLine;
   bool fReturning = false;
   bool fReturnWarned = false;
   double fLast = -1;

@@ -2,6 +2,9 @@
 // output on both streams and its exit status, exactly.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <sstream>
+
 #include "tests/support/Expected.h"
 #include "tests/support/Process.h"
 
@@ -71,29 +74,49 @@ TEST(CommandLine, ProceduresAndKeySequencesWithoutABoard) {
   for (const Case& c : cases) check(c);
 }
 
-TEST(CommandLine, AReturnThatWouldCarryOutAnOperationIsRefusedBeforeTheLineIsOpened) {
-  const auto refused = [](const std::string& what, const char* place) {
-    return "pmckeys: refused: the way back along the trail would confirm " + what + " at " + place +
-           "; press the keys without r and leave the menus by hand\n";
-  };
-  const std::string reset = "factory reset: erases every patch, bank and set";
-  const std::string patchDump = "sends patches as a MIDI dump, which overwrites a receiving device";
+// Every "r NAME" and "r NAME enter" as tests/expected/returns.txt has it:
+// refused for its reason before the line is opened, or on to the line.
+TEST(CommandLine, AReturnIsRefusedBeforeTheLineIsOpenedUnlessItEndsInPerformanceMode) {
+  const std::string winIo = std::string(kNoBoard) + "Error during initialization of WinIo.\n";
+  std::istringstream golden(readTestFile("returns.txt"));
+  for (std::string line; std::getline(golden, line);) {
+    const std::size_t colon = line.find(':');
+    std::istringstream words(line.substr(0, colon));
+    const bool refused = line.compare(colon, 11, ": refused: ") == 0;
+    const std::string err = refused ? "pmckeys: " + line.substr(colon + 2) + "\n" : winIo;
+    check({{std::istream_iterator<std::string>(words), {}}, "", err, 1});
+  }
+  const std::string patchDump = "pmckeys: refused: the way back along the trail would confirm sends patches as a MIDI "
+                                "dump, which overwrites a receiving device at DSTPATCH1; press the keys without r and "
+                                "leave the menus by hand\n";
   const Case cases[] = {
-      {{"r", "factorypresets", "enter"}, "", refused(reset, "PRESSENTERRESET"), 1},
-      {{"r", "mididatadump", "enter"}, "",
-       refused("sends the whole memory as a MIDI dump, which overwrites a receiving device", "MIDIPRESSENTERDUMP"), 1},
-      {{"rd", "srcpatch1"}, "", refused(patchDump, "DSTPATCH1"), 1},
-      {{"r", "expndrnstat", "enter"}, "", refused("rewrites patches (expands running status)", "EXPNDPATCH"), 1},
-      {{"R", "shrnkpatch"}, "", refused("rewrites patches (shrinks running status)", "SHRNKPATCH"), 1},
-      {{"r", "memory", "enter"}, "", refused(reset, "PRESSENTERRESET"), 1},
-      {{"r", "foo", "dad10channel", "enter"}, "", refused(patchDump, "DSTPATCH1"), 1},
+      {{"rd", "srcpatch1"}, "", patchDump, 1},
+      {{"R", "foo", "dad10channel", "enter"}, "", patchDump, 1},
   };
   for (const Case& c : cases) check(c);
 }
 
+TEST(CommandLine, HomeNeverStoresAPedalsCalibration) {
+  const std::string refused = "pmckeys: -:2: refused: no way home from SETUPEXPRPEDL1ENTER that stores nothing: ENTER "
+                              "there stores pedal 1's calibration; to finish it, move the pedal down and type enter, "
+                              "then up and enter, then home\npmckeys: -:4: refused: no way home from SETUPEXPRPEDL1UP "
+                              "that stores nothing: ENTER there stores pedal 1's calibration; to finish it, move the "
+                              "pedal up and type enter, then home\n";
+  check({{"--script", "-"}, "", refused, 1}, nullptr, "startcalibratepedal 1\nhome\nenter\nhome\n");
+}
+
 TEST(CommandLine, AScriptWithoutABoardStopsAtItsFirstKey) {
   const std::string err = std::string(kNoBoard) + "pmckeys: -:4: Error during initialization of WinIo.\n";
-  check({{"--script", "-"}, readTestFile("cable.txt"), err, 1}, nullptr, "# a\n\ncable\nmenu\ncable");
+  check({{"--script", "-"}, readTestFile("cable.txt"), err, 1}, nullptr, "\xEF\xBB\xBF# a\n\ncable\nmenu\ncable");
+}
+
+// Read up to 1 MiB and no further: /dev/zero would fill the memory.
+TEST(CommandLine, AScriptOfMoreThanOneMebibyteIsRefused) {
+  const std::string mebibyte(1024 * 1024, '\n');
+  check({{"--script", "-"}, "", "", 0}, nullptr, mebibyte.c_str());
+  check({{"--script", "-"}, "", "pmckeys: the script <-> is larger than 1 MiB: refused\n", 1}, nullptr,
+        (mebibyte + "\n").c_str());
+  check({{"--script", "/dev/zero"}, "", "pmckeys: the script </dev/zero> is larger than 1 MiB: refused\n", 1});
 }
 
 TEST(CommandLine, OptionsNeverOpenTheSerialLine) {

@@ -1,6 +1,7 @@
 // Scripts and the console as a user runs them: the built binaries under
 // pmckeys-sim, the console and the pedal answers on a real terminal (tmux).
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "tests/support/SimRun.h"
 #include "tests/support/Terminal.h"
@@ -73,11 +74,42 @@ TEST(Script, AFailureStopsItWithTheLinesBeforeDone) {
   EXPECT_EQ(run.bytes, "4d 4d 4d");
 }
 
+// How many keys the trace of a run still going on shows, once they have had
+// time to come.
+std::size_t keysAfterAWhile(const std::string& traceFile) {
+  usleep(700000);
+  SimRun run;
+  run.trace = readFile(traceFile);
+  parseTrace(run);
+  return run.times.size();
+}
+
+// The words typed ahead of a prompt, on the terminal or on the line of an
+// earlier answer, are dropped: no ENTER comes until a word is typed after it.
+TEST(Calibration, OnATerminalOnlyAWordTypedAfterItsPromptAnswersIt) {
+  const std::string trace = scratchFile();
+  Terminal terminal(std::string(PMCKEYS_SIM_BINARY) + " --trace " + trace + " -- " PMCKEYS_BINARY " calibratepedal 1");
+  terminal.type("ok\n");  // while the line is opened
+  ASSERT_TRUE(terminal.waitFor("Place pedal 1 down")) << terminal.screen();
+  EXPECT_EQ(keysAfterAWhile(trace), 18u);
+  terminal.type("ok ok\n");
+  ASSERT_TRUE(terminal.waitFor("Place pedal 1 up")) << terminal.screen();
+  EXPECT_EQ(keysAfterAWhile(trace), 19u);
+  terminal.type("ok\n");
+  const SimRun run = traceOf(trace);
+  EXPECT_EQ(run.times.size(), 40u);
+  EXPECT_EQ(run.ending, "summary: the device ended in performance mode");
+}
+
 TEST(Script, ReadsThePedalAnswersFromTheTerminal) {
   const std::string trace = scratchFile();
   Terminal terminal(std::string(PMCKEYS_SIM_BINARY) + " --trace " + trace + " -- " PMCKEYS_BINARY " --script " + kExample);
+  terminal.type("ok\n");  // while the channel is set
   for (const char* prompt : {"Place pedal 1 down", "Place pedal 1 up", "Place pedal 2 down", "Place pedal 2 up"}) {
     ASSERT_TRUE(terminal.waitFor(prompt)) << terminal.screen();
+    if (std::string(prompt) == "Place pedal 1 down") {
+      EXPECT_EQ(keysAfterAWhile(trace), 21u + 18u);
+    }
     terminal.type("ok");
     terminal.press("Enter");
   }
@@ -109,6 +141,8 @@ TEST(Console, ShowsWhereTheDeviceIsAndKeepsItsHistory) {
     EXPECT_TRUE(terminal.waitFor("\n  EDITPATCH > EDITBANK\nstopped after the key in progress: the device is at "
                                  "EDITBANK\nEDITBANK> "))
         << terminal.screen();
+    terminal.press("C-d");  // asks first: the device is in the menus
+    EXPECT_TRUE(terminal.waitFor("again to leave it there\nEDITBANK> "));
     terminal.press("C-d");
     const SimRun run = traceOf(trace);
     EXPECT_NE(run.trace.find("summary: the command exited with status 0"), std::string::npos) << run.trace;
@@ -130,6 +164,35 @@ TEST(Console, ShowsWhereTheDeviceIsAndKeepsItsHistory) {
   EXPECT_NE(again.screen().find("next\nperformance> 0\nperformance> quit\n"), std::string::npos) << again.screen();
   std::remove(trace.c_str());
   EXPECT_EQ(system(("rm -r " + std::string(folder)).c_str()), 0);
+}
+
+TEST(Console, HelpCommentsCompletionAndAQuestionBeforeLeavingTheMenus) {
+  const std::string trace = scratchFile();
+  Terminal terminal(std::string(PMCKEYS_SIM_BINARY) + " --trace " + trace + " -- " PMCKEYS_BINARY " --console");
+  ASSERT_TRUE(terminal.waitFor("performance> ")) << terminal.screen();
+  terminal.type("help\n");
+  EXPECT_TRUE(terminal.waitFor("a line, checked from where the device is; # starts a comment."));
+  EXPECT_TRUE(terminal.waitFor("  quit                        console: end it (so does Ctrl-D)\nTab completes"));
+  terminal.type("menu # a comment\n");
+  EXPECT_TRUE(terminal.waitFor("comment\n  EDITPATCH\nEDITPATCH> ")) << terminal.screen();
+  for (const auto& c : {std::make_pair("Cal", "Calibratepedal "), std::make_pair("EXITEDITM", "EXITEDITMENU ")}) {
+    terminal.type(c.first);
+    terminal.press("Tab");
+    EXPECT_TRUE(terminal.waitFor(std::string("EDITPATCH> ") + c.second)) << terminal.screen();
+    terminal.press("C-c");
+  }
+  terminal.type("quit\n");
+  EXPECT_TRUE(terminal.waitFor("the device is at EDITPATCH: type home to bring it back, or quit (or Ctrl-D) again to "
+                               "leave it there\nEDITPATCH> "));
+  terminal.type("home\npressenterreset\n");
+  ASSERT_TRUE(terminal.waitFor("PRESSENTERRESET> ")) << terminal.screen();
+  terminal.press("C-d");
+  EXPECT_TRUE(terminal.waitFor("the device is at PRESSENTERRESET, where home is refused: leave it by hand, or quit (or "
+                               "Ctrl-D) again\n to leave it there\nPRESSENTERRESET> "));  // 100 columns
+  terminal.press("C-d");
+  const SimRun run = traceOf(trace);
+  EXPECT_NE(run.trace.find("summary: the command exited with status 0"), std::string::npos) << run.trace;
+  EXPECT_EQ(run.ending, "summary: the device was left in PRESSENTERRESET, not in performance mode");
 }
 
 }  // namespace

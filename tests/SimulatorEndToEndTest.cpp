@@ -10,6 +10,7 @@
 
 #include "process/ChildCommand.h"
 #include "tests/support/SimRun.h"
+#include "tests/support/Terminal.h"
 
 namespace {
 
@@ -39,6 +40,11 @@ TEST(SimulatorEndToEnd, PassesTheCommandsStatusOnOrSaysWhyNot) {
        "pmckeys-sim: cannot run </nonexistent/command>: No such file or directory\n", "127"},
       {R"(exec "$0" -- sh -c 'exit 7')", "", "7"},
       {R"(exec "$0" -- sh -c 'kill -TERM $PPID; exec sleep 30')", "", "143"},  // passed on
+      {R"("$0" -- sh -c 'kill -HUP $PPID; exec sleep 30' | grep -x 'summary: the command exited with status 129')",
+       "", "0"},
+      {R"(exec "$0" --trace /nonexistent/trace -- sh -c 'echo started >&2')",
+       "pmckeys-sim: cannot write to the trace file </nonexistent/trace>: No such file or directory\n", "1"},
+      {R"(exec "$0" --trace)", "pmckeys-sim: --trace needs a FILE\n" + usage, "2"},
       {R"(exec "$0" --fault melt)", "pmckeys-sim: unknown fault <melt>\n" + usage, "2"},
       {R"(exec "$0" --fault-after 3x -- true)", count + "3x>\n" + usage, "2"},
       {R"(exec "$0" --fault-after 99999999999 -- true)", count + "99999999999>\n" + usage, "2"},
@@ -59,6 +65,27 @@ TEST(SimulatorEndToEnd, PassesTheCommandsStatusOnOrSaysWhyNot) {
     EXPECT_EQ(result.err, c[1]) << c[0];
     EXPECT_EQ(std::to_string(result.status), c[2]) << c[0];
   }
+}
+
+// One terminal for the trace and the command: a line the command left
+// without its end (a progress line, here a stand-in) is cleared by the next
+// trace line, not run into.
+TEST(SimulatorEndToEnd, TraceLinesClearALineTheCommandLeftOpen) {
+  Terminal terminal(PMCKEYS_SIM_BINARY " -- sh -c 'printf \"sent 3072 bytes, 3 messages\" >&2; exec " PMCKEYS_BINARY
+                    " menu'");
+  ASSERT_TRUE(terminal.waitFor("summary: the command exited with status 0")) << terminal.screen();
+  const std::string screen = terminal.screen();
+  EXPECT_EQ(screen.find("sent 3072"), std::string::npos) << screen;
+  EXPECT_NE(screen.find("\n   2."), std::string::npos) << screen;  // the key's line from its start
+}
+
+// The heading is on the terminal before the line is opened (2 s), the
+// listing only after.
+TEST(SimulatorEndToEnd, TheCommandsHeadingComesBeforeTheLineIsOpened) {
+  Terminal terminal(PMCKEYS_SIM_BINARY " -- " PMCKEYS_BINARY " commands");
+  ASSERT_TRUE(terminal.waitFor("  Available Commands\n")) << terminal.screen();
+  EXPECT_EQ(terminal.screen().find("-> 0xf7"), std::string::npos) << terminal.screen();
+  EXPECT_TRUE(terminal.waitFor("summary: the command exited with status 0"));
 }
 
 TEST(SimulatorEndToEnd, ServesABoardForACommandRunByHand) {

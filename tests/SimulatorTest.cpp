@@ -7,12 +7,14 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <sstream>
 
 #include "arduinoSerialPort/serialport.h"
 #include "simulator/DeviceMemory.h"
 #include "simulator/PseudoTerminal.h"
 #include "simulator/SimulatedBoard.h"
 #include "simulator/SimulatorApp.h"
+#include "simulator/TraceWriter.h"
 
 namespace {
 
@@ -48,6 +50,18 @@ TEST(SimulatorApp, ACommandThatCannotBeStartedIsAnError) {
   };
   EXPECT_EXIT(withoutProcesses(), testing::ExitedWithCode(1),
               std::string("^pmckeys-sim: cannot start <true>: ") + strerror(EAGAIN) + "\n$");
+}
+
+// On a terminal the command shares, a trace line clears what the command
+// left on the line, but only while the command runs: afterwards nothing
+// redraws it, and its last output may be a line without its end.
+TEST(TraceWriter, ClearsTheSharedLineOnlyWhileTheCommandRuns) {
+  std::ostringstream out;
+  TraceWriter trace(out, false, true);
+  trace.note("MIDI IN: a message");
+  trace.commandEnded();
+  trace.note("MIDI IN: the last");
+  EXPECT_EQ(out.str(), "\r\033[K         MIDI IN: a message\n         MIDI IN: the last\n");
 }
 
 // A dump sent to the device replaces its memory only when it came whole.
