@@ -24,9 +24,10 @@ const std::vector<SimulatorOption> kOptions = {
 };
 
 const std::vector<FaultName> kFaults = {
-    {"silent", SimulatedBoard::Fault::Silent, "answer nothing"},
+    {"silent", SimulatedBoard::Fault::Silent, "answer no key"},
     {"overlong", SimulatedBoard::Fault::Overlong, "answer a line too long for pmckeys (300 bytes, no line end)"},
     {"hangup", SimulatedBoard::Fault::HangUp, "hang up the line"},
+    {"noready", SimulatedBoard::Fault::NoReady, "ignore the probe, as a firmware without it: pmckeys waits 2 s"},
     {"nodump", SimulatedBoard::Fault::NoDump, "send no MIDI data dump"},
     {"cutdump", SimulatedBoard::Fault::CutDump, "stop the first dump inside a message"},
     {"flipdump", SimulatedBoard::Fault::FlipDump, "change one byte of the first dump"},
