@@ -105,10 +105,13 @@ const ProbeCase kProbeCases[] = {
     {"Up", {0, "ready\n"}, "", "?M", 10},
     {"IgnoresTheProbe", {0, ""}, "", std::string(20, '?') + "M", 2000},
     {"AStaleAnswerIsNone", {0, ""}, "ready\n", std::string(20, '?') + "M", 2000},
+    {"AnotherAnswerIsNone", {0, "ERR unknown character 0x3f\n"}, "", std::string(20, '?') + "M", 2000},
     {"JustReset", {450, "ready\n"}, "", "??????M", 530},
     {"LateAnswerIsTakenBeforeTheKey", {150, "ready\n", true}, "", "??M", 160},
     {"WhatFollowsTheAnswerIsDiscarded", {0, "ready\nboard v1\n"}, "", "?M", 10},
 };
+
+void PrintTo(const ProbeCase& c, std::ostream* out) { *out << c.name; }
 
 class SerialKeyPortProbe : public testing::TestWithParam<ProbeCase> {};
 
