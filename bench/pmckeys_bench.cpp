@@ -182,8 +182,9 @@ void scriptAgainstRuns(const std::string& pmckeys, const std::string& device, co
   printf("the script saves %.3f s, %.3f s a command\n", runs.wall - script.wall, (runs.wall - script.wall) / 10);
 }
 
-// Seconds from the start of `pmckeys menu` to the trace's line of its key
-// (the key pressed and released), and the run's own wall time.
+// Seconds from the start of `pmckeys menu` until the board took its key
+// (the trace's line of the key, which comes once the board has held and
+// released it, less that time), and the run's own wall time.
 std::pair<double, double> timeMenu(const std::string& pmckeys, Board& board) {
   ChildCommand command;
   command.argv = {pmckeys, "menu"};
@@ -194,10 +195,12 @@ std::pair<double, double> timeMenu(const std::string& pmckeys, Board& board) {
   char line[256] = "";
   while (fgets(line, sizeof line, board.trace) != nullptr && strstr(line, "'M'") == nullptr) {
   }
-  const auto key = std::chrono::steady_clock::now();
+  const auto traced = std::chrono::steady_clock::now();
   waitpid(pid, nullptr, 0);
   const auto end = std::chrono::steady_clock::now();
-  return {std::chrono::duration<double>(key - start).count(), std::chrono::duration<double>(end - start).count()};
+  const double pressS = (SimulatedBoard::HOLD_MS + SimulatedBoard::RELEASE_MS) / 1000.0;
+  return {std::chrono::duration<double>(traced - start).count() - pressS,
+          std::chrono::duration<double>(end - start).count()};
 }
 
 // The first key and a whole `pmckeys menu`, round by round, for a board that
@@ -330,7 +333,7 @@ int main(int argc, char** argv) {
   scriptAgainstRuns(argv[1], board.device, answering.device);
   stopBoard(board);
   stopBoard(answering);
-  firstKey(argv[1], argv[2], 5);
+  firstKey(argv[1], argv[2], 10);
   midiBackup(argv[1], argv[2]);
   startup(argv[1], runs, argc > 5 ? argv + 4 : argv + argc);
   return 0;
