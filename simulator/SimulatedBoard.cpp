@@ -42,9 +42,11 @@ int SimulatedBoard::keyCodeOf(unsigned char character) {
 
 bool SimulatedBoard::serveOne(int timeoutMs, Reception& reception) {
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  noticeOpen(false);
   unsigned char c = 0;
   while (waitForByte(until, c)) {
-    const bool inBootloader = starting();
+    noticeOpen(true);
+    const bool inBootloader = std::chrono::steady_clock::now() < fUpAt;
     if (c == static_cast<unsigned char>(BoardProbe::PROBE)) {
       if (!inBootloader && fFault != Fault::NoReady) writeAll(fLine.master(), READY_REPLY);
       continue;
@@ -88,14 +90,12 @@ bool SimulatedBoard::waitForByte(std::chrono::steady_clock::time_point until, un
   return read(fLine.master(), &c, 1) == 1;
 }
 
-// The first byte after playReset() is the open that reset the board.
-bool SimulatedBoard::starting() {
-  const auto now = std::chrono::steady_clock::now();
-  if (fResetPending) {
-    fResetPending = false;
-    fUpAt = now + std::chrono::milliseconds(RESET_MS);
-  }
-  return now < fUpAt;
+// A change of the line settings is seen at the next call of serveOne(),
+// which its caller makes every few tens of milliseconds at most.
+void SimulatedBoard::noticeOpen(bool byteCame) {
+  if (!fResetPending || !(byteCame || fLine.settingsChanged())) return;
+  fResetPending = false;
+  fUpAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(RESET_MS);
 }
 
 void SimulatedBoard::serveKey(unsigned char c, Reception& reception) {

@@ -7,8 +7,9 @@
 // playReset() makes it the board the first open after power-up finds: the
 // open resets it, and for RESET_MS it is in its bootloader, which takes
 // every byte and answers none. A pseudo-terminal does not tell its master
-// when the other end is opened, so the first byte stands for the open (a
-// client that probes sends it at once).
+// when the other end is opened, so the open is taken to be when the client
+// changes the line settings (as pmckeys does right after opening the line),
+// or, for a client that sets none, its first byte.
 //
 // For tests of the tool's error handling it can also misbehave: stay
 // silent, answer a line too long for the tool, hang up the line, or, as a
@@ -62,7 +63,7 @@ public:
 
 private:
   bool waitForByte(std::chrono::steady_clock::time_point until, unsigned char& c);
-  bool starting();
+  void noticeOpen(bool byteCame);
   void serveKey(unsigned char c, Reception& reception);
   void reply();
 

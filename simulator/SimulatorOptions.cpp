@@ -125,10 +125,11 @@ void writeSimulatorHelp(std::ostream& out) {
   }
   out << "\nThe device's MIDI OUT and IN are the ports \"pmckeys-sim PID out\" and \"pmckeys-sim PID in\" on the\n"
          "MIDI system PMCKEYS_MIDI_API names; without one, the trace says that MIDI is off.\n"
-         "\nThe first byte after the start finds the board just reset: for "
+         "\nThe first open finds the board just reset: for "
       << SimulatedBoard::RESET_MS / 1000.0
-      << " s its bootloader takes every\n"
-         "byte and answers none. Then the board answers pmckeys' probe ? with the line ready.\n"
+      << " s from the moment the client sets the line\n"
+         "(or sends its first byte) its bootloader takes every byte and answers none; then the board\n"
+         "answers pmckeys' probe ? with the line ready.\n"
          "\nExit status: the command's own (128 + N when signal N ended it); serving alone, 128 + N of the\n"
          "signal that stopped it (130 for Ctrl-C); 1 when the trace cannot be written or the command\n"
          "cannot be started; 2 for a usage error.\n"

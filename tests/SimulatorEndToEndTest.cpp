@@ -46,10 +46,10 @@ TEST(SimulatorEndToEnd, PassesTheCommandsStatusOnOrSaysWhyNot) {
       {R"(exec "$0" --fault-after 1000000 -- true)", "", "0"},
       {R"(exec "$0" --dump-size 10 -- true)",
        "pmckeys-sim: --dump-size takes a whole number from 11 to 1048576, not <10>\n" + usage, "2"},
-      // with standard output closed the line carries the answer to the key and nothing of the trace; the
-      // first byte finds the board just reset, and the bootloader takes it
+      // with standard output closed the line carries the answer to the key and nothing of the trace;
+      // setting the line is the open that resets the board, and its bootloader takes the first key
       {R"(exec "$0" -- sh -c 'stty raw -echo min 0 time 5 <"$PMCKEYS_DEVICE"; exec 3<>"$PMCKEYS_DEVICE";)"
-       R"( printf M >&3; sleep 1.7; printf M >&3; cat <&3 >&2' >&-)", "ok\n", "0"},
+       R"( sleep 1; printf M >&3; sleep 0.7; printf M >&3; cat <&3 >&2' >&-)", "ok\n", "0"},
       {R"(exec "$0" -- true >/dev/full)", cannot + "standard output: No space left on device\n", "1"},
       {R"(exec "$0" --help >/dev/full)", cannot + "standard output: No space left on device\n", "1"},
       {R"(exec "$0" --trace /dev/full -- true)", cannot + "the trace file </dev/full>: No space left on device\n", "1"},
