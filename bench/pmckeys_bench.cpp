@@ -235,8 +235,18 @@ void firstKey(const std::string& pmckeys, const std::string& sim, int rounds) {
   }
 }
 
+void stopJack(pid_t jack) {
+  if (jack > 0) {
+    kill(jack, SIGTERM);
+    waitpid(jack, nullptr, 0);
+  }
+  unsetenv("JACK_DEFAULT_SERVER");
+  unsetenv("PMCKEYS_MIDI_API");
+}
+
 // A JACK server of the benchmark's own on the dummy audio backend, named
-// for this process; 0 when it did not come up.
+// for this process; 0 when it did not come up (and then nothing of it is
+// left to slow down the forms timed after it).
 pid_t startJack(const std::string& name) {
   ChildCommand jackd;
   jackd.argv = {"jackd", "-n", name, "--no-realtime", "-d", "dummy"};
@@ -245,7 +255,9 @@ pid_t startJack(const std::string& name) {
   setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
   setenv("PMCKEYS_MIDI_API", "jack", 1);
   const Measure waited = run({"/bin/sh", "-c", "exec jack_wait -w -t 10"}, "");
-  return waited.wall < 10 ? pid : 0;
+  if (waited.wall < 10) return pid;
+  stopJack(pid);
+  return 0;
 }
 
 std::string fileText(const std::string& path) {
@@ -282,10 +294,7 @@ void midiBackup(const std::string& pmckeys, const std::string& sim) {
   remove(file.c_str());
   remove(trace.c_str());
   rmdir(folder);
-  kill(jack, SIGTERM);
-  waitpid(jack, nullptr, 0);
-  unsetenv("JACK_DEFAULT_SERVER");
-  unsetenv("PMCKEYS_MIDI_API");
+  stopJack(jack);
 }
 
 // probes: a program that does nothing, and the same with libedit linked.
