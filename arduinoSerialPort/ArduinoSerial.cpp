@@ -34,6 +34,12 @@ void ArduinoSerial::writeByte(unsigned char byte) {
   if (serialport_writebyte(fFd, byte) == -1) throw ArduinoSerialException("writeByte");
 }
 
+bool ArduinoSerial::readByte(char& byte) {
+  const int result = serialport_read_byte(fFd, &byte);
+  if (result == SERIALPORT_ERROR) throw ArduinoSerialException("readByte");
+  return result == 1;
+}
+
 std::string ArduinoSerial::readUntil(char until) {
   char buffer[READ_BUFFER_SIZE];
   switch (serialport_read_until(fFd, buffer, until, READ_BUFFER_SIZE, REPLY_TIMEOUT_MS)) {

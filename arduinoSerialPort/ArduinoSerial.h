@@ -27,6 +27,8 @@ public:
   void discardInput();
   void writeString(const std::string& text);
   void writeByte(unsigned char byte);
+  // A byte that has come, without waiting for one: false when none has.
+  bool readByte(char& byte);
   // The text read, delimiter included.
   std::string readUntil(char until);
 

@@ -6,6 +6,7 @@
 
 #include "arduinoSerialPort/ArduinoSerial.h"
 #include "arduinoSerialPort/ArduinoSerialException.h"
+#include "arduinoSerialPort/BoardProbe.h"
 #include "arduinoSerialPort/RealClock.h"
 
 #ifndef PMCKEYS_DEFAULT_DEVICE
@@ -88,10 +89,10 @@ void ArduinoSerialPort::init() {
   }
 }
 
-// The board resets when the line opens; whatever it printed meanwhile is no
+// Opening the line may reset the board; whatever it printed meanwhile is no
 // reply to a key.
 void ArduinoSerialPort::startBoard() {
-  fClock.pause(STARTUP_PAUSE_MS);
+  BoardProbe(*fSerial, fClock).awaitReady(STARTUP_PAUSE_MS);
   fSerial->discardInput();
   fInitSucceeded = true;
 }

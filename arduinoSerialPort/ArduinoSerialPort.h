@@ -4,10 +4,10 @@
 // reads the board's one-line reply. The release code sends nothing.
 //
 // Owns its ArduinoSerial line object. Construction either opens the line,
-// waits 2 s for the board to start and discards what the board printed
-// meanwhile (initSucceeded() true), or, when the line cannot be opened,
-// leaves the driver's perror line as the only word and initSucceeded()
-// false. A device held by another run is no such failure: its
+// asks the board whether it is up (BoardProbe) or else gives it 2 s to
+// start, and discards what the board printed meanwhile (initSucceeded()
+// true), or, when the line cannot be opened, leaves the driver's perror line
+// as the only word and initSucceeded() false. A device held by another run is no such failure: its
 // SerialPortBusyException leaves the constructor, since a stand-in port
 // would let the run go on as if nothing had been refused.
 //
@@ -26,6 +26,7 @@ class Clock;
 class ArduinoSerialPort : public HardwarePort {
 public:
   static const int BAUDRATE = 9600;
+  // The longest wait for the board after opening the line, probes included.
   static const int STARTUP_PAUSE_MS = 2000;
   static const int REPLY_PAUSE_MS = 50;
 

@@ -18,3 +18,9 @@ void RealClock::pause(int ms) const {
   while (nanosleep(&rest, &rest) == -1 && errno == EINTR) {
   }
 }
+
+long long RealClock::nowUs() const {
+  struct timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<long long>(now.tv_sec) * 1000000LL + now.tv_nsec / 1000;
+}

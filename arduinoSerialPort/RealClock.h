@@ -1,5 +1,6 @@
 // RealClock: pauses that take the time they name, whatever signals arrive
-// meanwhile. One instance serves every port; it holds no state.
+// meanwhile, and the system's monotonic time. One instance serves every
+// port; it holds no state.
 #ifndef PMCKEYS_ARDUINOSERIALPORT_REALCLOCK_H
 #define PMCKEYS_ARDUINOSERIALPORT_REALCLOCK_H
 
@@ -9,6 +10,7 @@ class RealClock : public Clock {
 public:
   static const RealClock& instance();
   void pause(int ms) const override;
+  long long nowUs() const override;
 };
 
 #endif

@@ -112,6 +112,16 @@ int serialport_writebyte(int fd, unsigned char byte) {
   return n == 1 ? 0 : SERIALPORT_ERROR;
 }
 
+int serialport_read_byte(int fd, char* byte) {
+  ssize_t n;
+  do {
+    n = read(fd, byte, 1);
+  } while (n == -1 && errno == EINTR);
+  if (n == 1) return 1;
+  if (n == -1 && errno != EAGAIN && errno != EWOULDBLOCK) return SERIALPORT_ERROR;
+  return n == 0 && hungUp(fd) ? SERIALPORT_ERROR : 0;
+}
+
 int serialport_read_until(int fd, char* buf, char until, int bufsize, int timeoutMs) {
   const long long deadline = nowNs() + timeoutMs * 1000000LL;
   int i = 0;

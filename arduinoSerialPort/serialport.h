@@ -28,6 +28,11 @@ int serialport_discard_input(int fd);
 int serialport_write(int fd, const char* str);
 int serialport_writebyte(int fd, unsigned char byte);
 
+// Reads one byte if one is waiting, without waiting for one: 1 when *byte
+// holds it, 0 when nothing has come, SERIALPORT_ERROR when the read failed
+// or the line has hung up.
+int serialport_read_byte(int fd, char* byte);
+
 // Reads one byte at a time into buf until the byte `until` has been read,
 // then NUL-terminates. While nothing is waiting it polls every 10 ms, for at
 // most timeoutMs milliseconds. bufsize counts the terminating NUL.

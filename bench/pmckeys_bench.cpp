@@ -3,14 +3,17 @@
 //   pmckeys_bench PMCKEYS PMCKEYS_SIM [RUNS [PROBE PROBE_WITH_LIBEDIT]]
 //
 // Key sequences run against a simulated board (pmckeys-sim serving a
-// pseudo-terminal); their wall time is set against the sum of the documented
-// pauses (2 s after opening the line, 2 x 15 ms + 50 ms per key, 500 ms
-// before a return). Ten commands run as one script (one open line) and as
-// ten runs, side by side. Backups of a 4 KiB and a 64 KiB simulated dump run
-// through pmckeys-sim on a JACK server of its own, at full MIDI speed; their
-// wall time is set against the wire time of the two dumps, and against that
-// with the key pauses and the documented waits, and the file against the
-// simulated memory. The board-less forms are
+// pseudo-terminal) whose firmware ignores the probe; their wall time is set
+// against the sum of the documented pauses (2 s after opening the line,
+// 2 x 15 ms + 50 ms per key, 500 ms before a return). Ten commands run as one
+// script (one open line) and as ten runs, side by side, and as ten runs on a
+// board that answers the probe. The first key of `pmckeys menu`, and the
+// whole run, are timed for a board that is up, one just reset and one that
+// ignores the probe, round by round. Backups of a 4 KiB and a 64 KiB
+// simulated dump run through pmckeys-sim on a JACK server of its own, at full
+// MIDI speed; their wall time is set against the wire time of the two dumps,
+// and against that with the key pauses and the documented waits, and the
+// file against the simulated memory. The board-less forms are
 // timed beside /bin/true, and so are two programs that do nothing, one with
 // libedit linked: what loading it would add to every start.
 #include <fcntl.h>
@@ -32,6 +35,7 @@
 #include "midi/QuietWait.h"
 #include "process/ChildCommand.h"
 #include "simulator/DeviceMemory.h"
+#include "simulator/SimulatedBoard.h"
 
 namespace {
 
@@ -64,26 +68,41 @@ double median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-pid_t startBoard(const std::string& sim, std::string& device) {
+// A served board, and its trace as it is written.
+struct Board {
+  pid_t pid = -1;
+  std::string device;
+  FILE* trace = nullptr;
+};
+
+Board startBoard(const std::string& sim, const std::vector<std::string>& options = {}) {
   int out[2];
   if (pipe(out) != 0) exit(1);
-  ChildCommand board;
-  board.argv = {sim};
-  board.out = out[1];
+  ChildCommand command;
+  command.argv = {sim};
+  command.argv.insert(command.argv.end(), options.begin(), options.end());
+  command.out = out[1];
   fcntl(out[0], F_SETFD, FD_CLOEXEC);
-  const pid_t pid = board.start("pmckeys_bench");
+  Board board;
+  board.pid = command.start("pmckeys_bench");
   close(out[1]);
-  FILE* trace = fdopen(out[0], "r");
+  board.trace = fdopen(out[0], "r");
   char line[256] = "";
-  if (fgets(line, sizeof line, trace) == nullptr) exit(1);
-  device = line;
-  device = device.substr(device.rfind(' ') + 1);
-  device.pop_back();
-  return pid;
+  if (fgets(line, sizeof line, board.trace) == nullptr) exit(1);
+  board.device = line;
+  board.device = board.device.substr(board.device.rfind(' ') + 1);
+  board.device.pop_back();
+  return board;
 }
 
-// The pauses of a run that presses `keys` keys: 2 s after opening the line,
-// 80 ms a key.
+void stopBoard(Board& board) {
+  kill(board.pid, SIGINT);
+  waitpid(board.pid, nullptr, 0);
+  fclose(board.trace);
+}
+
+// The pauses of a run that presses `keys` keys on a board that ignores the
+// probe: 2 s after opening the line, 80 ms a key.
 double keyPauses(int keys) { return 2.0 + keys * 0.080; }
 
 void printRow(const char* name, const Measure& m, double pauses) {
@@ -125,16 +144,9 @@ const Command kTenCommands[] = {
     {"r midi", 12, true},
 };
 
-void scriptAgainstRuns(const std::string& pmckeys, const std::string& device) {
-  char path[] = "/tmp/pmckeys-bench-XXXXXX";
-  const int fd = mkstemp(path);
-  int keys = 0;
-  double returns = 0;
+Measure tenRuns(const std::string& pmckeys, const std::string& device) {
   Measure runs;
   for (const Command& c : kTenCommands) {
-    if (write(fd, c.line, strlen(c.line)) < 0 || write(fd, "\n", 1) < 0) exit(1);
-    keys += c.keys;
-    returns += c.returnPause ? 0.5 : 0.0;
     std::vector<std::string> argv{pmckeys};
     for (const char* word = c.line; *word != '\0';) {
       const std::size_t length = strcspn(word, " ");
@@ -145,17 +157,97 @@ void scriptAgainstRuns(const std::string& pmckeys, const std::string& device) {
     runs.wall += m.wall;
     runs.cpu += m.cpu;
   }
+  return runs;
+}
+
+// device: a board that ignores the probe; answering: one that answers it.
+void scriptAgainstRuns(const std::string& pmckeys, const std::string& device, const std::string& answering) {
+  char path[] = "/tmp/pmckeys-bench-XXXXXX";
+  const int fd = mkstemp(path);
+  int keys = 0;
+  double returns = 0;
+  for (const Command& c : kTenCommands) {
+    if (write(fd, c.line, strlen(c.line)) < 0 || write(fd, "\n", 1) < 0) exit(1);
+    keys += c.keys;
+    returns += c.returnPause ? 0.5 : 0.0;
+  }
   close(fd);
+  const Measure runs = tenRuns(pmckeys, device);
   const Measure script = run({pmckeys, "--script", path}, device);
+  const Measure answered = tenRuns(pmckeys, answering);
   unlink(path);
   printf("\n%-22s %10s %10s %8s %10s\n", "ten commands", "wall (s)", "pauses (s)", "ratio", "cpu/wall");
   printRow("as one script", script, keyPauses(keys) + returns);
   printRow("as ten runs", runs, keyPauses(keys) + 9 * 2.0 + returns);  // an opening each
+  printRow("ten, board answering", answered, keyPauses(keys) - 2.0 + returns);  // no opening pause
   printf("the script saves %.3f s, %.3f s a command\n", runs.wall - script.wall, (runs.wall - script.wall) / 10);
 }
 
+// Seconds from the start of `pmckeys menu` until the board took its key
+// (the trace's line of the key, which comes once the board has held and
+// released it, less that time), and the run's own wall time.
+std::pair<double, double> timeMenu(const std::string& pmckeys, Board& board) {
+  ChildCommand command;
+  command.argv = {pmckeys, "menu"};
+  command.env = {{"PMCKEYS_DEVICE", board.device}};
+  command.out = command.err = ChildCommand::DISCARD;
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = command.start("pmckeys_bench");
+  char line[256] = "";
+  while (fgets(line, sizeof line, board.trace) != nullptr && strstr(line, "'M'") == nullptr) {
+  }
+  const auto traced = std::chrono::steady_clock::now();
+  waitpid(pid, nullptr, 0);
+  const auto end = std::chrono::steady_clock::now();
+  const double pressS = (SimulatedBoard::HOLD_MS + SimulatedBoard::RELEASE_MS) / 1000.0;
+  return {std::chrono::duration<double>(traced - start).count() - pressS,
+          std::chrono::duration<double>(end - start).count()};
+}
+
+// The first key and a whole `pmckeys menu`, round by round, for a board that
+// is up (the second open), one just reset (the first open after the
+// simulator starts) and one whose firmware ignores the probe.
+void firstKey(const std::string& pmckeys, const std::string& sim, int rounds) {
+  std::vector<double> key[3], whole[3];
+  for (int i = 0; i < rounds; ++i) {
+    Board fresh = startBoard(sim);
+    const auto reset = timeMenu(pmckeys, fresh);
+    const auto up = timeMenu(pmckeys, fresh);
+    stopBoard(fresh);
+    Board ignoring = startBoard(sim, {"--fault", "noready"});
+    const auto ignored = timeMenu(pmckeys, ignoring);
+    stopBoard(ignoring);
+    const std::pair<double, double> times[3] = {up, reset, ignored};
+    for (int b = 0; b < 3; ++b) {
+      key[b].push_back(times[b].first);
+      whole[b].push_back(times[b].second);
+    }
+  }
+  const double resetS = SimulatedBoard::RESET_MS / 1000.0;
+  const char* names[3] = {"board up", "board just reset", "board ignoring probe"};
+  const double goals[3] = {0.15, resetS + 0.15, 2.0};
+  printf("\n%-22s %14s %14s %10s   (median of %d; min-max)\n", "pmckeys menu", "first key (s)", "whole run (s)",
+         "goal (s)", rounds);
+  for (int b = 0; b < 3; ++b) {
+    std::sort(key[b].begin(), key[b].end());
+    std::sort(whole[b].begin(), whole[b].end());
+    printf("%-22s %14.3f %14.3f %10.3f   %.3f-%.3f  %.3f-%.3f\n", names[b], median(key[b]), median(whole[b]), goals[b],
+           key[b].front(), key[b].back(), whole[b].front(), whole[b].back());
+  }
+}
+
+void stopJack(pid_t jack) {
+  if (jack > 0) {
+    kill(jack, SIGTERM);
+    waitpid(jack, nullptr, 0);
+  }
+  unsetenv("JACK_DEFAULT_SERVER");
+  unsetenv("PMCKEYS_MIDI_API");
+}
+
 // A JACK server of the benchmark's own on the dummy audio backend, named
-// for this process; 0 when it did not come up.
+// for this process; 0 when it did not come up (and then nothing of it is
+// left to slow down the forms timed after it).
 pid_t startJack(const std::string& name) {
   ChildCommand jackd;
   jackd.argv = {"jackd", "-n", name, "--no-realtime", "-d", "dummy"};
@@ -164,7 +256,9 @@ pid_t startJack(const std::string& name) {
   setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
   setenv("PMCKEYS_MIDI_API", "jack", 1);
   const Measure waited = run({"/bin/sh", "-c", "exec jack_wait -w -t 10"}, "");
-  return waited.wall < 10 ? pid : 0;
+  if (waited.wall < 10) return pid;
+  stopJack(pid);
+  return 0;
 }
 
 std::string fileText(const std::string& path) {
@@ -178,7 +272,9 @@ std::string fileText(const std::string& path) {
 // documented behaviour takes.
 void backupOf(std::size_t size, const std::string& pmckeys, const std::string& sim, const std::string& folder) {
   const std::string file = folder + "/dump.syx", trace = folder + "/trace";
-  const Measure m = run({sim, "--dump-size", std::to_string(size), "--trace", trace, "--", pmckeys, "backup", file}, "");
+  const Measure m = run(
+      {sim, "--fault", "noready", "--dump-size", std::to_string(size), "--trace", trace, "--", pmckeys, "backup", file},
+      "");
   // The summary's "N keys received" gives the key pauses.
   const std::string text = fileText(trace);
   const std::size_t at = text.find("summary: ");
@@ -210,10 +306,7 @@ void midiBackup(const std::string& pmckeys, const std::string& sim) {
   if (mkdtemp(folder) == nullptr) exit(1);
   for (const std::size_t size : {std::size_t{4096}, std::size_t{65536}}) backupOf(size, pmckeys, sim, folder);
   rmdir(folder);
-  kill(jack, SIGTERM);
-  waitpid(jack, nullptr, 0);
-  unsetenv("JACK_DEFAULT_SERVER");
-  unsetenv("PMCKEYS_MIDI_API");
+  stopJack(jack);
 }
 
 // probes: a program that does nothing, and the same with libedit linked.
@@ -253,12 +346,15 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int runs = argc > 3 ? atoi(argv[3]) : 200;
-  std::string device;
-  const pid_t board = startBoard(argv[2], device);
-  sequences(argv[1], device);
-  scriptAgainstRuns(argv[1], device);
-  kill(board, SIGINT);
-  waitpid(board, nullptr, 0);
+  // The documented pauses are those of a board that ignores the probe.
+  Board board = startBoard(argv[2], {"--fault", "noready"});
+  Board answering = startBoard(argv[2]);
+  run({argv[1], "0"}, answering.device);  // the open that finds it just reset
+  sequences(argv[1], board.device);
+  scriptAgainstRuns(argv[1], board.device, answering.device);
+  stopBoard(board);
+  stopBoard(answering);
+  firstKey(argv[1], argv[2], 10);
   midiBackup(argv[1], argv[2]);
   startup(argv[1], runs, argc > 5 ? argv + 4 : argv + argc);
   return 0;

@@ -30,6 +30,7 @@ PseudoTerminal::PseudoTerminal() {
   if (tcgetattr(fSlaveHold, &settings) != 0) fail("tcgetattr");
   cfmakeraw(&settings);
   if (tcsetattr(fSlaveHold, TCSANOW, &settings) != 0) fail("tcsetattr");
+  if (tcgetattr(fSlaveHold, &fRaw) != 0) fail("tcgetattr");
   fcntl(fMaster, F_SETFL, fcntl(fMaster, F_GETFL) | O_NONBLOCK);
   // A client started from here must not hold the board's end open too, or
   // hangUp() would not reach it.
@@ -40,6 +41,14 @@ PseudoTerminal::PseudoTerminal() {
 PseudoTerminal::~PseudoTerminal() {
   hangUp();
   if (fSlaveHold != -1) close(fSlaveHold);
+}
+
+bool PseudoTerminal::settingsChanged() const {
+  struct termios now;
+  if (tcgetattr(fSlaveHold, &now) != 0) return false;
+  return now.c_iflag != fRaw.c_iflag || now.c_oflag != fRaw.c_oflag || now.c_cflag != fRaw.c_cflag ||
+         now.c_lflag != fRaw.c_lflag || cfgetispeed(&now) != cfgetispeed(&fRaw) ||
+         cfgetospeed(&now) != cfgetospeed(&fRaw) || memcmp(now.c_cc, fRaw.c_cc, sizeof now.c_cc) != 0;
 }
 
 void PseudoTerminal::hangUp() {

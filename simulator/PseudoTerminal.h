@@ -8,6 +8,8 @@
 #ifndef PMCKEYS_SIMULATOR_PSEUDOTERMINAL_H
 #define PMCKEYS_SIMULATOR_PSEUDOTERMINAL_H
 
+#include <termios.h>
+
 #include <string>
 
 class PseudoTerminal {
@@ -20,6 +22,10 @@ public:
 
   int master() const { return fMaster; }
   const std::string& slavePath() const { return fSlavePath; }
+  // Whether a client has changed the line settings since they were made
+  // raw here: what a client that configures the line does right after
+  // opening it.
+  bool settingsChanged() const;
   // Closes the master end: every client of the slave end sees a hang-up.
   void hangUp();
 
@@ -27,6 +33,7 @@ private:
   int fMaster = -1;
   int fSlaveHold = -1;
   std::string fSlavePath;
+  struct termios fRaw;
 };
 
 #endif

@@ -69,7 +69,9 @@ int exitStatusOf(int wstatus) { return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus)
 // MIDI ports the memory goes out and comes in by.
 struct Device {
   Device(PseudoTerminal& line, const SimulatorOptions& options)
-      : board(line, options.fault, options.faultAfter), memory(options.dumpSize), midi(options.fault) {}
+      : board(line, options.fault, options.faultAfter), memory(options.dumpSize), midi(options.fault) {
+    board.playReset();  // as the first open after power-up finds it
+  }
   SimulatedBoard board;
   DeviceMemory memory;
   SimulatedMidi midi;
@@ -87,7 +89,9 @@ void carryOut(const MenuModel::Move& move, Device& device, TraceWriter& trace) {
 bool serveOne(Device& device, int mostMs, TraceWriter& trace, std::chrono::steady_clock::time_point start) {
   SimulatedBoard::Reception reception;
   const bool key = device.board.serveOne(device.midi.waitMs(mostMs), reception);
-  if (key) {
+  if (key && reception.lost) {
+    trace.note(SimulatedBoard::lostNote(reception));
+  } else if (key) {
     trace.received(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), reception,
                    device.board.model());
     const std::string stopped = device.midi.keyArrived(device.board.model());

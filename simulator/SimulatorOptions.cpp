@@ -24,9 +24,10 @@ const std::vector<SimulatorOption> kOptions = {
 };
 
 const std::vector<FaultName> kFaults = {
-    {"silent", SimulatedBoard::Fault::Silent, "answer nothing"},
+    {"silent", SimulatedBoard::Fault::Silent, "answer no key"},
     {"overlong", SimulatedBoard::Fault::Overlong, "answer a line too long for pmckeys (300 bytes, no line end)"},
     {"hangup", SimulatedBoard::Fault::HangUp, "hang up the line"},
+    {"noready", SimulatedBoard::Fault::NoReady, "ignore the probe, as a firmware without it: pmckeys waits 2 s"},
     {"nodump", SimulatedBoard::Fault::NoDump, "send no MIDI data dump"},
     {"cutdump", SimulatedBoard::Fault::CutDump, "stop the first dump inside a message"},
     {"flipdump", SimulatedBoard::Fault::FlipDump, "change one byte of the first dump"},
@@ -135,6 +136,11 @@ void writeSimulatorHelp(std::ostream& out) {
   }
   out << "\nThe device's MIDI OUT and IN are the ports \"pmckeys-sim PID out\" and \"pmckeys-sim PID in\" on the\n"
          "MIDI system PMCKEYS_MIDI_API names; without one, the trace says that MIDI is off.\n"
+         "\nThe first open finds the board just reset: for "
+      << SimulatedBoard::RESET_MS / 1000.0
+      << " s from the moment the client sets the line\n"
+         "(or sends its first byte) its bootloader takes every byte and answers none; then the board\n"
+         "answers pmckeys' probe ? with the line ready.\n"
          "\nExit status: the command's own (128 + N when signal N ended it); serving alone, 128 + N of the\n"
          "signal that stopped it (130 for Ctrl-C); 1 when the trace cannot be written or the command\n"
          "cannot be started; 2 for a usage error.\n"

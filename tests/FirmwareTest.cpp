@@ -65,12 +65,13 @@ TEST(Firmware, EveryKeyOnItsLines) {
   EXPECT_EQ(keysOn(changes), "915E7S3+804M6-2");
 }
 
-// A line in the terminal's default echo mode sends every answer back to the board.
-TEST(Firmware, OnlyKeysAreAnsweredAndAnEchoedAnswerPressesNothing) {
+// A line in the terminal's default echo mode sends every answer back to the
+// board, "ready" too. A key after probes is pressed as ever.
+TEST(Firmware, OnlyKeysAndTheProbeAreAnsweredAndAnEchoedAnswerPressesNothing) {
   const std::vector<Change> changes = runOnFirmware(
       {"/bin/sh", "-c",
-       "exec 3<>\"$PMCKEYS_DEVICE\" && stty sane <&3 && printf 'AM\\n' >&3 && head -n 1 <&3 && sleep 0.5"},
-      "ok\n");
+       "exec 3<>\"$PMCKEYS_DEVICE\" && stty sane <&3 && printf '?A?M\\n' >&3 && head -n 3 <&3 && sleep 0.5"},
+      "ready\nready\nok\n");
   EXPECT_EQ(keysOn(changes), "M");
 }
 

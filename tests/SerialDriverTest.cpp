@@ -124,9 +124,12 @@ TEST_F(SerialDriver, LineObjectCutsAReplyAtANulAndFailsOnAHungUpLine) {
   ArduinoSerial line(pty.slavePath(), 9600);
   answer(pty, std::string("A\0B\n", 4));
   EXPECT_EQ(line.readUntil('\n'), "A");
+  char byte = 0;
+  EXPECT_FALSE(line.readByte(byte));  // nothing has come, and it does not wait
   pty.hangUp();
   EXPECT_THROW(line.writeString("M"), ArduinoSerialException);
   expectThrow<ArduinoSerialException>([&] { line.readUntil('\n'); }, "ArduinoSerial failed:writeString");
+  expectThrow<ArduinoSerialException>([&] { line.readByte(byte); }, "ArduinoSerial failed:readByte");
 }
 
 }  // namespace

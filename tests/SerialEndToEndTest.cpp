@@ -119,8 +119,9 @@ INSTANTIATE_TEST_SUITE_P(Runs, SerialEndToEnd, testing::ValuesIn(kRuns),
 // The board times each key when it has read and answered it, so a board
 // held up by a loaded machine shortens one gap and lengthens the next: the
 // typical gap is what tells the tool's pauses (2 x 15 ms and 50 ms a key).
+// The board ignores the probe, so the tool gives it 2 s to start.
 TEST(SerialEndToEndTiming, ReturnAlongTheTrail) {
-  const SimRun run = runUnderSim({"rd", "editbank", "enter"});
+  const SimRun run = runUnderSim({"rd", "editbank", "enter"}, {"--fault", "noready"});
   EXPECT_EQ(run.process.out, "PREV ENTER PREV PREV  ENTER");
   EXPECT_TRUE(run.warnings.empty());
   ASSERT_EQ(run.times.size(), 8u);
@@ -153,6 +154,40 @@ TEST(SerialEndToEndByHand, AReturnThroughAStepIsWarnedAbout) {
   EXPECT_EQ(run.warnings.back(), "WARNING: the return along the trail passes through SETUPEXPRPEDL1ENTER, a step "
                                  "inside an item, where ENTER confirms: on a real device it may carry out the operation");
 }
+
+
+// Two runs of "menu" one after the other. The first open finds the board
+// just reset: the first key comes once it answers the probe, before the 2 s a
+// board that ignores the probe gets; the second run finds it up. The trace
+// times each key when the board answered it (30 ms after it came).
+struct FirstKeyCase {
+  const char* name;
+  std::vector<std::string> sim;
+  double firstLeast, firstBelow;  // the first key after the start
+  double gapLeast, gapBelow;      // from there to the second run's key
+};
+
+const FirstKeyCase kFirstKeys[] = {
+    {"AnsweringBoard", {}, 1.6, 2.0, 0.05, 0.5},
+    {"BoardIgnoringTheProbe", {"--fault", "noready"}, 2.0, 3.0, 2.0, 3.0},
+};
+
+class SerialEndToEndFirstKey : public testing::TestWithParam<FirstKeyCase> {};
+
+TEST_P(SerialEndToEndFirstKey, ComesWhenTheBoardIsUp) {
+  const FirstKeyCase& c = GetParam();
+  const SimRun run = runUnderSim({"menu"}, c.sim, nullptr, "\"$@\" && exec \"$@\"");
+  EXPECT_EQ(run.process.status, 0);
+  EXPECT_EQ(run.bytes, "4d 4d");
+  ASSERT_EQ(run.times.size(), 2u) << run.trace;
+  EXPECT_GE(run.times[0], c.firstLeast);
+  EXPECT_LT(run.times[0], c.firstBelow);
+  EXPECT_GE(run.times[1] - run.times[0], c.gapLeast);
+  EXPECT_LT(run.times[1] - run.times[0], c.gapBelow);
+}
+
+INSTANTIATE_TEST_SUITE_P(Boards, SerialEndToEndFirstKey, testing::ValuesIn(kFirstKeys),
+                         [](const testing::TestParamInfo<FirstKeyCase>& info) { return std::string(info.param.name); });
 
 // What the board printed at reset is no reply: the first key still waits
 // for its own, so every reply stays with its key.

@@ -20,7 +20,7 @@ SimRun traceOf(const std::string& traceFile) {
 
 TEST(Script, EveryFormOnOneOpenLine) {
   const std::string script = readTestFile("script.txt");
-  const SimRun run = runUnderSim({"--script", "-"}, {}, script.c_str());
+  const SimRun run = runUnderSim({"--script", "-"}, {"--fault", "noready"}, script.c_str());
   EXPECT_EQ(run.process.status, 0);
   EXPECT_EQ(run.process.err, "");
   EXPECT_EQ(run.process.out, readTestFile("commands.txt") + "PMCCHANNEL 16\nPREV PREV PREV ENTER PREV ENTER PREV PREV "

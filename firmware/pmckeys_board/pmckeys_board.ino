@@ -3,10 +3,11 @@
 // Arduino Uno or Nano (ATmega328P, 16 MHz). pmckeys sends one character per
 // key press at 9600 baud, 8N1; the board drives the key's code on the four
 // signal lines of the PMC 10's keypad connector, holds it, releases it and
-// answers "ok" and a line feed. Any other byte (CR and LF included) is
-// ignored without an answer, and the answer holds no key character: a line
-// left in a terminal's echo mode sends the answer back, and that must press
-// nothing.
+// answers "ok" and a line feed. The probe "?", which pmckeys sends after
+// opening the line to learn whether the board is up, is answered "ready" and
+// a line feed. Any other byte (CR and LF included) is ignored without an
+// answer, and no answer holds a key character: a line left in a terminal's
+// echo mode sends the answers back, and that must press nothing.
 //
 // The key lines are the low four bits of PORTB, Uno digital pins 8 to 11:
 //   pin 8  (PB0) -> DIN pin A, bit 0 of the key code
@@ -23,6 +24,7 @@ const uint8_t KEY_LINES = 0x0F;       // PORTB bits 0 to 3
 const unsigned long HOLD_MS = 15;     // how long a key is held down
 const unsigned long RELEASE_MS = 15;  // released before the reply, so the next key starts clean
 const long BAUD_RATE = 9600;
+const char PROBE = '?';
 
 struct Key {
   char character;
@@ -63,6 +65,10 @@ void setup() {
 void loop() {
   if (Serial.available() == 0) return;
   const int character = Serial.read();
+  if (character == PROBE) {
+    Serial.print("ready\n");
+    return;
+  }
   const uint8_t code = keyCodeOf(character);
   if (code == 0) return;
   pressKey(code);
