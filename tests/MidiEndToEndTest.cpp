@@ -368,7 +368,7 @@ TEST(MidiOnJack, ABackupWhosePortGoesAwaySavesNothing) {
   });
   struct pollfd line = {board.master(), POLLIN, 0};
   for (char key = 0; backup.wait_for(std::chrono::seconds(0)) != std::future_status::ready;) {
-    if (poll(&line, 1, 100) != 1 || read(board.master(), &key, 1) != 1) continue;
+    if (poll(&line, 1, 100) != 1 || read(board.master(), &key, 1) != 1 || key == '?') continue;  // no probe here
     keys += key;
     answer(board, SimulatedBoard::REPLY);
     if (keys.size() == 13) {

@@ -139,14 +139,14 @@ TEST(SerialEndToEndTiming, ReturnAlongTheTrail) {
 
 // pmckeys refuses such a return, so a stand-in whose first argument is r
 // gives it: one run into a pedal's step, then after the pause of opening the
-// line again, PREV there.
+// line again (a board that ignores the probe), PREV there.
 TEST(SerialEndToEndByHand, AReturnThroughAStepIsWarnedAbout) {
   const ScratchFolder folder;
   const std::string standIn = folder.path + "/return";
   std::ofstream(standIn) << "#!/bin/sh\n" PMCKEYS_BINARY " setupexprpedl1enter && exec " PMCKEYS_BINARY " prev\n";
   chmod(standIn.c_str(), 0755);
   const std::string trace = scratchFile();
-  const ProcessResult sim = runProcess(PMCKEYS_SIM_BINARY, {"--trace", trace, "--", standIn, "r"});
+  const ProcessResult sim = runProcess(PMCKEYS_SIM_BINARY, {"--fault", "noready", "--trace", trace, "--", standIn, "r"});
   SimRun run;
   run.trace = takeFile(trace);
   parseTrace(run);

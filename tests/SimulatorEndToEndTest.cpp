@@ -72,8 +72,8 @@ TEST(SimulatorEndToEnd, PassesTheCommandsStatusOnOrSaysWhyNot) {
 // without its end (a progress line, here a stand-in) is cleared by the next
 // trace line, not run into.
 TEST(SimulatorEndToEnd, TraceLinesClearALineTheCommandLeftOpen) {
-  Terminal terminal(PMCKEYS_SIM_BINARY " -- sh -c 'printf \"sent 3072 bytes, 3 messages\" >&2; exec " PMCKEYS_BINARY
-                    " menu'");
+  Terminal terminal(PMCKEYS_SIM_BINARY " --fault noready -- sh -c 'printf \"sent 3072 bytes, 3 messages\" >&2; exec "
+                    PMCKEYS_BINARY " menu'");
   ASSERT_TRUE(terminal.waitFor("summary: the command exited with status 0")) << terminal.screen();
   const std::string screen = terminal.screen();
   EXPECT_EQ(screen.find("sent 3072"), std::string::npos) << screen;
