@@ -38,11 +38,11 @@ MidiBytes message(std::size_t size) {
 }
 
 int send(std::size_t size) {
-  std::string error;
-  std::unique_ptr<MidiSystem> system = RtMidiSystem::open("pmckeys", error);
-  std::unique_ptr<MidiOutput> output = system ? system->openOutput("receiver:in", error) : nullptr;
-  if (!output || !output->send(message(size), error)) {
-    fprintf(stderr, "pmckeys_jack_limit: %s\n", error.c_str());
+  Result<std::unique_ptr<MidiSystem>> system = RtMidiSystem::open("pmckeys");
+  Result<std::unique_ptr<MidiOutput>> output = system ? system.value()->openOutput("receiver:in") : Failed(system.error());
+  const Result<> sent = output ? output.value()->send(message(size)) : Failed(output.error());
+  if (!sent) {
+    fprintf(stderr, "pmckeys_jack_limit: %s\n", sent.error().c_str());
     return 2;
   }
   return 0;  // the output's destructor waits until JACK has taken the message
