@@ -42,7 +42,7 @@ std::string DeviceDump::othersNote(const Taken& dump) {
 }
 
 Result<> DeviceDump::open() {
-  const Result<> system = fMidi.open();
+  Result<> system = fMidi.open();
   if (!system) return system;
   Result<std::unique_ptr<MidiInput>> input = fMidi.openInput(fPort);
   if (!input) return Failed(input.error());

@@ -23,7 +23,7 @@ template <typename T = Done>
 class Result {
 public:
   Result(T value) : fValue(std::move(value)), fOk(true) {}  // NOLINT(google-explicit-constructor): `return value;`
-  Result(Failed failure) : fError(std::move(failure.error)) {}  // NOLINT(google-explicit-constructor)
+  Result(const Failed& failure) : fError(failure.error) {}  // NOLINT(google-explicit-constructor)
   explicit operator bool() const { return fOk; }
   // The value of a success; a failure's is T's default.
   T& value() { return fValue; }
