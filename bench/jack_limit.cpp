@@ -25,6 +25,7 @@
 
 #include "midi/RtMidiSystem.h"
 #include "process/ChildCommand.h"
+#include "tests/support/JackServer.h"
 
 namespace {
 
@@ -38,11 +39,11 @@ MidiBytes message(std::size_t size) {
 }
 
 int send(std::size_t size) {
-  std::string error;
-  std::unique_ptr<MidiSystem> system = RtMidiSystem::open("pmckeys", error);
-  std::unique_ptr<MidiOutput> output = system ? system->openOutput("receiver:in", error) : nullptr;
-  if (!output || !output->send(message(size), error)) {
-    fprintf(stderr, "pmckeys_jack_limit: %s\n", error.c_str());
+  Result<std::unique_ptr<MidiSystem>> system = RtMidiSystem::open("pmckeys");
+  Result<std::unique_ptr<MidiOutput>> output = system ? system.value()->openOutput("receiver:in") : Failed(system.error());
+  const Result<> sent = output ? output.value()->send(message(size)) : Failed(output.error());
+  if (!sent) {
+    fprintf(stderr, "pmckeys_jack_limit: %s\n", sent.error().c_str());
     return 2;
   }
   return 0;  // the output's destructor waits until JACK has taken the message
@@ -114,16 +115,8 @@ std::string carried(const char* self, std::size_t size) {
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "--send") return send(std::strtoul(argv[2], nullptr, 10));
-  const std::string server = "pmckeys-jack-limit-" + std::to_string(getpid());
-  setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
-  setenv("PMCKEYS_MIDI_API", "jack", 1);
-  jack_set_error_function([](const char*) {});
-  jack_set_info_function([](const char*) {});
-  ChildCommand jackd;
-  jackd.argv = {"jackd", "-n", server, "--no-realtime", "-d", "dummy"};
-  jackd.out = jackd.err = ChildCommand::DISCARD;
-  const pid_t jack = jackd.start("pmckeys_jack_limit");
-  jack_client_t* receiver = jack > 0 ? openReceiver() : nullptr;
+  JackServer jack;  // the senders find it as this process does
+  jack_client_t* receiver = jack.running() ? openReceiver() : nullptr;
   if (receiver == nullptr) {
     printf("no JACK server came up (is jackd2 installed?)\n");
     return 2;
@@ -148,8 +141,7 @@ int main(int argc, char** argv) {
     }
   }
   jack_client_close(receiver);
-  kill(jack, SIGTERM);
-  waitpid(jack, nullptr, 0);
+  jack.stop();
   const std::size_t constant = RtMidiSystem::JACK_LONGEST_MESSAGE;
   printf("pmckeys' output on JACK carries messages up to %zu bytes whole; %zu bytes: %s\n", good, bad, above.c_str());
   printf("RtMidiSystem::JACK_LONGEST_MESSAGE is %zu: %s\n", constant, constant == good ? "agrees" : "DIFFERS");

@@ -36,6 +36,9 @@
 #include "process/ChildCommand.h"
 #include "simulator/DeviceMemory.h"
 #include "simulator/SimulatedBoard.h"
+#ifdef PMCKEYS_BENCH_JACK
+#include "tests/support/JackServer.h"
+#endif
 
 namespace {
 
@@ -236,31 +239,6 @@ void firstKey(const std::string& pmckeys, const std::string& sim, int rounds) {
   }
 }
 
-void stopJack(pid_t jack) {
-  if (jack > 0) {
-    kill(jack, SIGTERM);
-    waitpid(jack, nullptr, 0);
-  }
-  unsetenv("JACK_DEFAULT_SERVER");
-  unsetenv("PMCKEYS_MIDI_API");
-}
-
-// A JACK server of the benchmark's own on the dummy audio backend, named
-// for this process; 0 when it did not come up (and then nothing of it is
-// left to slow down the forms timed after it).
-pid_t startJack(const std::string& name) {
-  ChildCommand jackd;
-  jackd.argv = {"jackd", "-n", name, "--no-realtime", "-d", "dummy"};
-  jackd.out = jackd.err = ChildCommand::DISCARD;
-  const pid_t pid = jackd.start("pmckeys_bench");
-  setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
-  setenv("PMCKEYS_MIDI_API", "jack", 1);
-  const Measure waited = run({"/bin/sh", "-c", "exec jack_wait -w -t 10"}, "");
-  if (waited.wall < 10) return pid;
-  stopJack(pid);
-  return 0;
-}
-
 std::string fileText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -297,8 +275,9 @@ void backupOf(std::size_t size, const std::string& pmckeys, const std::string& s
 void midiBackup(const std::string& pmckeys, const std::string& sim) {
   printf("\n%-10s %12s %10s %8s %12s %8s %10s  %s\n", "backup", "wall (s)", "wire (s)", "/wire", "expected (s)",
          "/expect", "cpu/wall", "file");
-  const pid_t jack = startJack("pmckeys-bench-" + std::to_string(getpid()));
-  if (jack == 0) {
+#ifdef PMCKEYS_BENCH_JACK
+  const JackServer jack;  // stopped before the forms timed after it
+  if (!jack.running()) {
     printf("no JACK server came up (is jackd2 installed?)\n");
     return;
   }
@@ -306,7 +285,9 @@ void midiBackup(const std::string& pmckeys, const std::string& sim) {
   if (mkdtemp(folder) == nullptr) exit(1);
   for (const std::size_t size : {std::size_t{4096}, std::size_t{65536}}) backupOf(size, pmckeys, sim, folder);
   rmdir(folder);
-  stopJack(jack);
+#else
+  printf("built without JACK's headers: no JACK server to back up on\n");
+#endif
 }
 
 // probes: a program that does nothing, and the same with libedit linked.

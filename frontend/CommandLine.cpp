@@ -153,9 +153,9 @@ int runListPorts(const Words& args) {
 
 int runListMidi(const Words&) {
   MidiConnection midi;
-  std::string error;
-  if (!midi.open(error)) {
-    std::cerr << "pmckeys: " << error << std::endl;
+  const Result<> opened = midi.open();
+  if (!opened) {
+    std::cerr << "pmckeys: " << opened.error() << std::endl;
     return EXIT_NOT_DONE;
   }
   const std::vector<std::string> lines = midi.listing();

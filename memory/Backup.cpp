@@ -3,28 +3,23 @@
 #include <iostream>
 
 #include "memory/DeviceDump.h"
+#include "memory/ReportFailure.h"
 #include "midi/AtomicFile.h"
 #include "midi/SysexData.h"
-#include "process/ExitStatus.h"
 
-int Backup::fail(const std::string& error) const {
-  std::cerr << "pmckeys: " << error << std::endl;
-  return EXIT_NOT_DONE;
-}
-
-int Backup::refusal() const {
+Result<> Backup::refusal() const {
   const std::string why = AtomicFile::refusal(fFile);
-  if (!why.empty()) return fail("cannot save a backup as <" + fFile + ">: " + why);
-  if (AtomicFile::exists(fFile)) return fail(AtomicFile::existsMessage(fFile));
-  const std::string setting = DeviceDump::refusal();
-  return setting.empty() ? EXIT_DONE : fail(setting);
+  if (!why.empty()) return Failed("cannot save a backup as <" + fFile + ">: " + why);
+  if (AtomicFile::exists(fFile)) return Failed(AtomicFile::existsMessage(fFile));
+  return DeviceDump::refusal();
 }
 
 int Backup::check(std::set<std::string>& written) const {
   if (written.count(fFile) != 0) {
-    return fail(fFile + " will exist by then (an earlier line backs up to it): choose another name");
+    return reportFailure(fFile + " will exist by then (an earlier line backs up to it): choose another name");
   }
-  if (refusal() != EXIT_DONE) return EXIT_NOT_DONE;
+  const Result<> refused = refusal();
+  if (!refused) return reportFailure(refused.error());
   written.insert(fFile);
   for (int dump = 0; dump < 2; ++dump) DeviceDump::pressKeys();
   return EXIT_DONE;
@@ -45,25 +40,32 @@ std::string Backup::notes(DeviceDump& device, const DeviceDump::Taken& dump, con
 }
 
 int Backup::run() {
-  if (refusal() != EXIT_DONE) return EXIT_NOT_DONE;
+  const Result<> refused = refusal();
+  if (!refused) return reportFailure(refused.error());
   DeviceDump device("backup", true);
-  std::string error;
-  if (!device.open(error)) return fail(error);
-  DeviceDump::Taken first, second;
-  if (!device.take("dump 1: ", first, error) || !device.take("dump 2: ", second, error)) return fail(error);
-  const std::size_t differ = SysexData::firstDifference(first.bytes, second.bytes);
-  if (differ != std::string::npos) {
-    return fail("the two dumps differ (first at byte " + std::to_string(differ) +
-                "): the MIDI connection lost or changed data; nothing saved");
-  }
-  if (!AtomicFile::create(fFile, first.bytes, error, [] { return StopRequest::signal() == 0; })) {
+  const Result<DeviceDump::Taken> dump = takeTwice(device);
+  if (!dump) return reportFailure(dump.error());
+  const DeviceDump::Taken& first = dump.value();
+  const Result<> saved = AtomicFile::create(fFile, first.bytes, [] { return StopRequest::signal() == 0; });
+  if (!saved) {
     device.stopIfAsked();
-    return fail(error);
+    return reportFailure(saved.error());
   }
-  std::vector<MidiBytes> messages;
-  std::string fault;
-  SysexData::split(first.bytes, messages, fault);
+  const std::vector<MidiBytes> messages = SysexData::split(first.bytes).value();
   std::cout << "saved " << DeviceDump::count(messages.size(), "message") << ", " << first.bytes.size()
             << " bytes to " << fFile << " (" << notes(device, first, messages) << ")" << std::endl;
   return EXIT_DONE;
+}
+
+Result<DeviceDump::Taken> Backup::takeTwice(DeviceDump& device) {
+  const Result<> opened = device.open();
+  if (!opened) return Failed(opened.error());
+  Result<DeviceDump::Taken> first = device.take("dump 1: ");
+  if (!first) return first;
+  Result<DeviceDump::Taken> second = device.take("dump 2: ");
+  if (!second) return second;
+  const std::size_t differ = SysexData::firstDifference(first.value().bytes, second.value().bytes);
+  if (differ == std::string::npos) return first;
+  return Failed("the two dumps differ (first at byte " + std::to_string(differ) +
+                "): the MIDI connection lost or changed data; nothing saved");
 }

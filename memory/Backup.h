@@ -30,8 +30,9 @@ public:
   int check(std::set<std::string>& written) const;
 
 private:
-  int fail(const std::string& error) const;
-  int refusal() const;  // EXIT_DONE when run() may start
+  Result<> refusal() const;  // what run() refuses before it opens anything
+  // Opens the device and takes its dump twice; the first when both agree.
+  static Result<DeviceDump::Taken> takeTwice(DeviceDump& device);
   // What the result line says in brackets: that the dumps agreed, how many
   // other MIDI messages were left out, and the first message too long for
   // the MIDI system's ports to carry back (JACK's).

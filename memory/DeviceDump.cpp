@@ -21,18 +21,11 @@ void pressWhole(const char* compound) {
 }  // namespace
 
 DeviceDump::DeviceDump(const std::string& form, bool saves)
-    : fForm(form), fNothingSaved(saves ? "; nothing saved" : "") {
-  std::string error;
-  fQuietMs = QuietWait::settingMs(error);
-}
+    : fForm(form), fNothingSaved(saves ? "; nothing saved" : ""), fQuietMs(QuietWait::settingMs().value()) {}
 
 DeviceDump::~DeviceDump() { StopRequest::clear(); }
 
-std::string DeviceDump::refusal() {
-  std::string error;
-  QuietWait::settingMs(error);
-  return error;
-}
+Result<> DeviceDump::refusal() { return failureIf(QuietWait::settingMs().error()); }
 
 void DeviceDump::pressKeys() {
   Dad10& dad10 = *Dad10::getInstance();
@@ -48,13 +41,14 @@ std::string DeviceDump::othersNote(const Taken& dump) {
   return dump.others == 0 ? "" : count(dump.others, "other MIDI message") + " ignored";
 }
 
-bool DeviceDump::open(std::string& error) {
-  if (!fMidi.open(error)) return false;
-  fInput = fMidi.openInput(fPort, error);
-  if (!fInput) return false;
-  if (Dad10::getInstance()->initSucceeded()) return true;
-  error = "no board on the serial line: the dump cannot be started";
-  return false;
+Result<> DeviceDump::open() {
+  Result<> system = fMidi.open();
+  if (!system) return system;
+  Result<std::unique_ptr<MidiInput>> input = fMidi.openInput(fPort);
+  if (!input) return Failed(input.error());
+  fInput = std::move(input.value());
+  if (Dad10::getInstance()->initSucceeded()) return Done();
+  return Failed("no board on the serial line: the dump cannot be started");
 }
 
 void DeviceDump::stopIfAsked() const {
@@ -65,9 +59,9 @@ void DeviceDump::stopIfAsked() const {
                                          ": the device is back in performance mode" + fNothingSaved);
 }
 
-bool DeviceDump::take(const std::string& label, Taken& dump, std::string& error) {
+Result<DeviceDump::Taken> DeviceDump::take(const std::string& label) {
   stopIfAsked();
-  error.clear();
+  Taken dump;
   DumpCapture capture(*fInput, label, fQuietMs, stopRequested);
   capture.discardPending();
   pressWhole(kDump);
@@ -77,19 +71,23 @@ bool DeviceDump::take(const std::string& label, Taken& dump, std::string& error)
   const bool late = !dump.bytes.empty() && capture.moreWithin(QuietWait::LATE_WATCH_MS);
   stopIfAsked();
   const std::string lost = MidiConnection::lost(*fInput, fPort);
-  std::vector<MidiBytes> messages;
-  std::string fault;
-  if (!lost.empty()) {
-    error = lost + " during the dump" + fNothingSaved;
-  } else if (dump.bytes.empty()) {
-    error = "no data dump arrived on " + fPort + " within " + std::to_string(QuietWait::FIRST_MESSAGE_MS / 1000) +
-            " s: is the device's MIDI OUT connected to it?";
-  } else if (late) {
-    error = "a System Exclusive message arrived after the dump seemed complete: the device needs a longer wait "
-            "(PMCKEYS_DUMP_WAIT_MS, now " + std::to_string(fQuietMs) + ")" + fNothingSaved;
-  } else if (!SysexData::split(dump.bytes, messages, fault)) {
-    error = "the dump is not whole System Exclusive: " + fault + ": the MIDI connection lost or changed data" +
-            fNothingSaved;
+  if (!lost.empty()) return Failed(lost + " during the dump" + fNothingSaved);
+  const std::string why = fault(dump, late);
+  if (!why.empty()) return Failed(why);
+  return dump;
+}
+
+std::string DeviceDump::fault(const Taken& dump, bool late) const {
+  if (dump.bytes.empty()) {
+    return "no data dump arrived on " + fPort + " within " + std::to_string(QuietWait::FIRST_MESSAGE_MS / 1000) +
+           " s: is the device's MIDI OUT connected to it?";
   }
-  return error.empty();
+  if (late) {
+    return "a System Exclusive message arrived after the dump seemed complete: the device needs a longer wait "
+           "(PMCKEYS_DUMP_WAIT_MS, now " + std::to_string(fQuietMs) + ")" + fNothingSaved;
+  }
+  const Result<std::vector<MidiBytes>> messages = SysexData::split(dump.bytes);
+  if (messages) return "";
+  return "the dump is not whole System Exclusive: " + messages.error() + ": the MIDI connection lost or changed data" +
+         fNothingSaved;
 }

@@ -33,6 +33,7 @@ public:
 
   // form: the command as messages name it ("backup"); saves: whether it
   // would have saved something, so that a failure says "; nothing saved".
+  // refusal() has let it start.
   DeviceDump(const std::string& form, bool saves);
   // A signal that came after the last stopIfAsked() changes nothing: the
   // form's result stands.
@@ -41,8 +42,8 @@ public:
   DeviceDump& operator=(const DeviceDump&) = delete;
 
   // What a dump refuses before anything is opened (a bad
-  // PMCKEYS_DUMP_WAIT_MS): the reason, or "" when it may start.
-  static std::string refusal();
+  // PMCKEYS_DUMP_WAIT_MS).
+  static Result<> refusal();
   // The keys of one dump, pressed on the device model getInstance() gives:
   // a script's check.
   static void pressKeys();
@@ -51,12 +52,12 @@ public:
   // "5 other MIDI messages ignored", or "" when there were none.
   static std::string othersNote(const Taken& dump);
 
-  // Opens the MIDI input, then the line; false with `error` set.
-  bool open(std::string& error);
-  // Takes one dump; false with `error` set when no whole dump came or the
-  // input's port (or the MIDI system) went away meanwhile. label:
-  // the progress line's ("dump 1: ").
-  bool take(const std::string& label, Taken& dump, std::string& error);
+  // Opens the MIDI input, then the line.
+  Result<> open();
+  // Takes one dump; a failure when no whole dump came or the input's port
+  // (or the MIDI system) went away meanwhile. label: the progress line's
+  // ("dump 1: ").
+  Result<Taken> take(const std::string& label);
   // Throws StopRequest::Stopped with the form's message when a signal asked
   // for a stop: call before anything that cannot be taken back.
   void stopIfAsked() const;
@@ -66,6 +67,9 @@ private:
   std::string fForm;
   std::string fNothingSaved;
   int fQuietMs;
+  // Why the dump that came is no whole one, or "".
+  std::string fault(const Taken& dump, bool late) const;
+
   StopRequest::Signals fSignals;
   MidiConnection fMidi;
   std::unique_ptr<MidiInput> fInput;  // after fMidi: dropped before the system

@@ -14,13 +14,12 @@
 #include <vector>
 
 #include "midi/MidiSystem.h"
+#include "midi/SysexFile.h"
 
 class Restore {
 public:
   static constexpr int DEFAULT_PAUSE_MS = 50;
   static constexpr int LONGEST_PAUSE_MS = 1000;
-  // The device's memory is a few kilobytes; this keeps /dev/zero out.
-  static constexpr std::size_t LARGEST_FILE = 1 << 20;
 
   explicit Restore(const std::string& file) : fFile(file) {}
   // The exit status; the reason for a failure is on standard error.
@@ -30,17 +29,20 @@ public:
   // line of it writes (in written) is checked when it is read.
   int check(const std::set<std::string>& written) const;
 
-  // The pause PMCKEYS_SYSEX_PAUSE_MS asks for, or -1 with `error` set.
-  static int pauseMs(std::string& error);
+  // The pause PMCKEYS_SYSEX_PAUSE_MS asks for.
+  static Result<int> pauseMs();
 
 private:
-  bool read(MidiBytes& bytes, std::string& error) const;
   // The file read and split into its messages, and the pause between them.
-  bool prepare(MidiBytes& bytes, std::vector<MidiBytes>& messages, int& pause, std::string& error) const;
+  struct Plan {
+    SysexFile file;
+    int pause;
+  };
+  Result<Plan> prepare() const;
   // Refuses a message longer than the system's ports carry.
-  bool fits(const std::vector<MidiBytes>& messages, std::size_t longest, std::string& error) const;
-  bool send(MidiOutput& output, const std::string& port, const std::vector<MidiBytes>& messages, int pause,
-            std::string& error) const;
+  Result<> fits(const std::vector<MidiBytes>& messages, std::size_t longest) const;
+  Result<> send(MidiOutput& output, const std::string& port, const std::vector<MidiBytes>& messages,
+                int pause) const;
 
   std::string fFile;
 };

@@ -3,31 +3,20 @@
 #include <iostream>
 
 #include "memory/DeviceDump.h"
+#include "memory/ReportFailure.h"
 #include "midi/SysexData.h"
-#include "midi/SysexFile.h"
-#include "process/ExitStatus.h"
 
-int Verify::fail(const std::string& error) const {
-  std::cerr << "pmckeys: " << error << std::endl;
-  return EXIT_NOT_DONE;
-}
-
-bool Verify::prepare(MidiBytes& bytes, std::vector<MidiBytes>& messages, std::string& error) const {
-  if (!SysexFile::read(fFile, bytes, messages, error)) return false;
-  error = DeviceDump::refusal();
-  return error.empty();
+Result<SysexFile> Verify::prepare() const {
+  Result<SysexFile> file = SysexFile::read(fFile);
+  if (!file) return file;
+  const Result<> refused = DeviceDump::refusal();
+  if (!refused) return Failed(refused.error());
+  return file;
 }
 
 int Verify::check(const std::set<std::string>& written) const {
-  MidiBytes bytes;
-  std::vector<MidiBytes> messages;
-  std::string error;
-  if (written.count(fFile) != 0) {
-    error = DeviceDump::refusal();
-  } else {
-    prepare(bytes, messages, error);
-  }
-  if (!error.empty()) return fail(error);
+  const Result<> ready = written.count(fFile) != 0 ? DeviceDump::refusal() : failureIf(prepare().error());
+  if (!ready) return reportFailure(ready.error());
   DeviceDump::pressKeys();
   return EXIT_DONE;
 }
@@ -42,17 +31,18 @@ std::string Verify::difference(const MidiBytes& dump, const MidiBytes& saved) co
 }
 
 int Verify::run() {
-  MidiBytes saved;
-  std::vector<MidiBytes> messages;
-  std::string error;
-  if (!prepare(saved, messages, error)) return fail(error);
+  const Result<SysexFile> file = prepare();
+  if (!file) return reportFailure(file.error());
+  const SysexFile& saved = file.value();
   DeviceDump device("verify", false);
-  DeviceDump::Taken dump;
-  if (!device.open(error) || !device.take("dump: ", dump, error)) return fail(error);
-  error = difference(dump.bytes, saved);
-  if (!error.empty()) return fail(error);
-  const std::string others = DeviceDump::othersNote(dump);
-  std::cout << "the device holds exactly " << fFile << " (" << DeviceDump::count(messages.size(), "message") << ", "
-            << saved.size() << " bytes" << (others.empty() ? "" : "; " + others) << ")" << std::endl;
+  const Result<> opened = device.open();
+  if (!opened) return reportFailure(opened.error());
+  const Result<DeviceDump::Taken> dump = device.take("dump: ");
+  if (!dump) return reportFailure(dump.error());
+  const std::string differs = difference(dump.value().bytes, saved.bytes);
+  if (!differs.empty()) return reportFailure(differs);
+  const std::string others = DeviceDump::othersNote(dump.value());
+  std::cout << "the device holds exactly " << fFile << " (" << DeviceDump::count(saved.messages.size(), "message")
+            << ", " << saved.bytes.size() << " bytes" << (others.empty() ? "" : "; " + others) << ")" << std::endl;
   return EXIT_DONE;
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "midi/MidiSystem.h"
+#include "midi/SysexFile.h"
 
 class Verify {
 public:
@@ -26,9 +27,8 @@ public:
   int check(const std::set<std::string>& written) const;
 
 private:
-  int fail(const std::string& error) const;
-  // FILE read and checked, and the wait set for the dump; else the refusal.
-  bool prepare(MidiBytes& bytes, std::vector<MidiBytes>& messages, std::string& error) const;
+  // FILE read and checked, and the wait set for the dump.
+  Result<SysexFile> prepare() const;
   // Why the dump and FILE differ, or "" when they are equal.
   std::string difference(const MidiBytes& dump, const MidiBytes& saved) const;
 

@@ -97,14 +97,12 @@ std::string AtomicFile::refusal(const std::string& path) {
   return "";
 }
 
-bool AtomicFile::create(const std::string& path, const MidiBytes& bytes, std::string& error,
-                        const std::function<bool()>& stillWanted) {
+Result<> AtomicFile::create(const std::string& path, const MidiBytes& bytes,
+                            const std::function<bool()>& stillWanted) {
   std::string temporary;
   const int fd = openTemporary(path, temporary);
-  if (fd < 0) {
-    error = failed("in " + folderOf(path));
-    return false;
-  }
+  if (fd < 0) return Failed(failed("in " + folderOf(path)));
+  std::string error;
   bool done = writeAll(fd, bytes) && fsync(fd) == 0;
   if (!done) error = failed(path);
   if (close(fd) != 0 && done) {
@@ -112,7 +110,6 @@ bool AtomicFile::create(const std::string& path, const MidiBytes& bytes, std::st
     done = false;
   }
   if (done && stillWanted && !stillWanted()) {
-    error.clear();
     done = false;
   } else if (done && !publish(temporary, path)) {
     error = errno == EEXIST ? existsMessage(path) : failed(path);
@@ -120,8 +117,8 @@ bool AtomicFile::create(const std::string& path, const MidiBytes& bytes, std::st
   }
   if (!done) {
     unlink(temporary.c_str());
-    return false;
+    return Failed(error);
   }
   syncFolder(folderOf(path));
-  return true;
+  return Done();
 }

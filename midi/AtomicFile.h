@@ -32,11 +32,11 @@ public:
   // that exists is not refused here (existsMessage()).
   static std::string refusal(const std::string& path);
 
-  // False with `error` set ("cannot write X: reason") when it failed.
-  // stillWanted, when given, is asked once the bytes are on disk, before the
-  // file takes its name: false leaves nothing behind, with `error` empty.
-  static bool create(const std::string& path, const MidiBytes& bytes, std::string& error,
-                     const std::function<bool()>& stillWanted = nullptr);
+  // A failure says "cannot write X: reason". stillWanted, when given, is
+  // asked once the bytes are on disk, before the file takes its name: false
+  // leaves nothing behind, a failure with no text.
+  static Result<> create(const std::string& path, const MidiBytes& bytes,
+                         const std::function<bool()>& stillWanted = nullptr);
 };
 
 #endif

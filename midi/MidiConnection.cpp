@@ -5,31 +5,36 @@
 #include "midi/MidiModule.h"
 #include "midi/PortChoice.h"
 
-bool MidiConnection::open(std::string& error) {
-  fSystem = MidiModule::open("pmckeys", error);
-  return fSystem != nullptr;
+Result<> MidiConnection::open() {
+  Result<std::unique_ptr<MidiSystem>> system = MidiModule::open("pmckeys");
+  if (!system) return Failed(system.error());
+  fSystem = std::move(system.value());
+  return Done();
 }
 
-bool MidiConnection::choose(MidiSystem::Direction direction, std::string& port, std::string& error) {
+Result<std::string> MidiConnection::choose(MidiSystem::Direction direction) {
   const bool in = direction == MidiSystem::Direction::In;
   const PortChoice::Request request = {in ? "input" : "output", in ? "PMCKEYS_MIDI_IN" : "PMCKEYS_MIDI_OUT",
                                        fSystem->name()};
   const char* wanted = std::getenv(request.variable.c_str());
   const std::vector<std::string> ports = fSystem->ports(direction);
-  const int index = PortChoice::choose(ports, wanted != nullptr ? wanted : "", request, error);
-  if (index < 0) return false;
-  port = ports[static_cast<std::size_t>(index)];
-  return true;
+  const Result<std::size_t> index = PortChoice::choose(ports, wanted != nullptr ? wanted : "", request);
+  if (!index) return Failed(index.error());
+  return ports[index.value()];
 }
 
-std::unique_ptr<MidiInput> MidiConnection::openInput(std::string& port, std::string& error) {
-  if (!choose(MidiSystem::Direction::In, port, error)) return nullptr;
-  return fSystem->openInput(port, error);
+Result<std::unique_ptr<MidiInput>> MidiConnection::openInput(std::string& port) {
+  const Result<std::string> chosen = choose(MidiSystem::Direction::In);
+  if (!chosen) return Failed(chosen.error());
+  port = chosen.value();
+  return fSystem->openInput(port);
 }
 
-std::unique_ptr<MidiOutput> MidiConnection::openOutput(std::string& port, std::string& error) {
-  if (!choose(MidiSystem::Direction::Out, port, error)) return nullptr;
-  return fSystem->openOutput(port, error);
+Result<std::unique_ptr<MidiOutput>> MidiConnection::openOutput(std::string& port) {
+  const Result<std::string> chosen = choose(MidiSystem::Direction::Out);
+  if (!chosen) return Failed(chosen.error());
+  port = chosen.value();
+  return fSystem->openOutput(port);
 }
 
 std::string MidiConnection::lost(MidiEnd& end, const std::string& port) {

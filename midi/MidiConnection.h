@@ -13,13 +13,13 @@
 
 class MidiConnection {
 public:
-  // Loads the module and opens the system; false with `error` set.
-  bool open(std::string& error);
+  // Loads the module and opens the system.
+  Result<> open();
   MidiSystem& system() { return *fSystem; }
 
-  // The chosen port's full name goes to `port`; null with `error` set.
-  std::unique_ptr<MidiInput> openInput(std::string& port, std::string& error);
-  std::unique_ptr<MidiOutput> openOutput(std::string& port, std::string& error);
+  // The chosen port's full name goes to `port`.
+  Result<std::unique_ptr<MidiInput>> openInput(std::string& port);
+  Result<std::unique_ptr<MidiOutput>> openOutput(std::string& port);
 
   // Every port, "in  NAME" or "out NAME", inputs first.
   std::vector<std::string> listing();
@@ -30,7 +30,8 @@ public:
   static std::string lost(MidiEnd& end, const std::string& port);
 
 private:
-  bool choose(MidiSystem::Direction direction, std::string& port, std::string& error);
+  // The full name of the port the user's setting picks.
+  Result<std::string> choose(MidiSystem::Direction direction);
 
   std::unique_ptr<MidiSystem> fSystem;
 };

@@ -7,7 +7,7 @@
 
 namespace {
 
-using OpenFunction = MidiSystem* (*)(const char*, std::string*);
+using OpenFunction = void (*)(const char*, Result<std::unique_ptr<MidiSystem>>*);
 
 const std::string kModule = PMCKEYS_MIDI_MODULE;
 // The installed module's folder, from the installed program's.
@@ -27,17 +27,16 @@ std::string programPath() {
   return resolved;
 }
 
-void* load(std::string& error) {
+Result<void*> load() {
   const std::vector<std::string> paths = MidiModule::candidates();
   for (const std::string& path : paths) {
     if (access(path.c_str(), F_OK) != 0) continue;
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (module == nullptr) error = std::string("cannot load the MIDI module: ") + dlerror();
+    if (module == nullptr) return Failed(std::string("cannot load the MIDI module: ") + dlerror());
     return module;
   }
-  error = "the MIDI module " + kModule + " is missing (looked for " + paths[0] + " and " + paths[1] +
-          "): reinstall pmckeys";
-  return nullptr;
+  return Failed("the MIDI module " + kModule + " is missing (looked for " + paths[0] + " and " + paths[1] +
+                "): reinstall pmckeys");
 }
 
 }  // namespace
@@ -48,14 +47,16 @@ std::vector<std::string> MidiModule::candidates() {
   return {folder + kModule, folder + kModuleFolder + "/" + kModule};
 }
 
-std::unique_ptr<MidiSystem> MidiModule::open(const std::string& clientName, std::string& error) {
+Result<std::unique_ptr<MidiSystem>> MidiModule::open(const std::string& clientName) {
   static void* module = nullptr;
-  if (module == nullptr) module = load(error);
-  if (module == nullptr) return nullptr;
-  auto openSystem = reinterpret_cast<OpenFunction>(dlsym(module, "pmckeys_midi_open"));
-  if (openSystem == nullptr) {
-    error = "cannot load the MIDI module: it has no pmckeys_midi_open";
-    return nullptr;
+  if (module == nullptr) {
+    const Result<void*> loaded = load();
+    if (!loaded) return Failed(loaded.error());
+    module = loaded.value();
   }
-  return std::unique_ptr<MidiSystem>(openSystem(clientName.c_str(), &error));
+  auto openSystem = reinterpret_cast<OpenFunction>(dlsym(module, "pmckeys_midi_open"));
+  if (openSystem == nullptr) return Failed("cannot load the MIDI module: it has no pmckeys_midi_open");
+  Result<std::unique_ptr<MidiSystem>> system = Failed("");
+  openSystem(clientName.c_str(), &system);
+  return system;
 }

@@ -17,9 +17,9 @@
 
 class MidiModule {
 public:
-  // The MIDI system PMCKEYS_MIDI_API names, or null with `error` set when
-  // the module or the system is missing.
-  static std::unique_ptr<MidiSystem> open(const std::string& clientName, std::string& error);
+  // The MIDI system PMCKEYS_MIDI_API names; a failure when the module or
+  // the system is missing.
+  static Result<std::unique_ptr<MidiSystem>> open(const std::string& clientName);
   // The paths tried, in order.
   static std::vector<std::string> candidates();
 };

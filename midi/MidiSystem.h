@@ -5,7 +5,7 @@
 // These are interfaces only: the implementation on RtMidi lives in the MIDI
 // module (RtMidiSystem), which pmckeys loads at run time and pmckeys-sim
 // links. Nothing here throws, so the objects may cross the module boundary:
-// a failure is a null or false result with one line of text in `error`.
+// a failure is a Result with one line of text.
 // The caller owns what the open functions return and destroys it before
 // the system.
 #ifndef PMCKEYS_MIDI_MIDISYSTEM_H
@@ -15,6 +15,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "midi/Result.h"
 
 using MidiBytes = std::vector<unsigned char>;
 
@@ -46,7 +48,7 @@ public:
 // delivers it on its own time; the destructor lets what was sent leave first.
 class MidiOutput : public MidiEnd {
 public:
-  virtual bool send(const MidiBytes& message, std::string& error) = 0;
+  virtual Result<> send(const MidiBytes& message) = 0;
 };
 
 class MidiSystem {
@@ -62,14 +64,14 @@ public:
   // Full names of the ports that exist: Direction::In lists the ports one
   // can receive from, Direction::Out those one can send to.
   virtual std::vector<std::string> ports(Direction direction) = 0;
-  virtual std::unique_ptr<MidiInput> openInput(const std::string& port, std::string& error) = 0;
-  virtual std::unique_ptr<MidiOutput> openOutput(const std::string& port, std::string& error) = 0;
+  virtual Result<std::unique_ptr<MidiInput>> openInput(const std::string& port) = 0;
+  virtual Result<std::unique_ptr<MidiOutput>> openOutput(const std::string& port) = 0;
   // A port of this program's own that other programs see: they send to a
   // virtual input and receive from a virtual output. Its full name is the
   // client name, a blank and `port`, a colon, and `port` again (on JACK
   // "pmckeys-sim 1234 out:out"; ALSA adds "128:0").
-  virtual std::unique_ptr<MidiInput> openVirtualInput(const std::string& port, std::string& error) = 0;
-  virtual std::unique_ptr<MidiOutput> openVirtualOutput(const std::string& port, std::string& error) = 0;
+  virtual Result<std::unique_ptr<MidiInput>> openVirtualInput(const std::string& port) = 0;
+  virtual Result<std::unique_ptr<MidiOutput>> openVirtualOutput(const std::string& port) = 0;
 };
 
 #endif

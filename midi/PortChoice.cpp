@@ -13,10 +13,10 @@ std::string folded(std::string text) {
 }
 
 // The indexes of the ports `wanted` picks out.
-std::vector<int> candidates(const std::vector<std::string>& ports, const std::string& wanted) {
-  std::vector<int> found, whole;
-  for (int i = 0; i < static_cast<int>(ports.size()); ++i) {
-    const std::string name = folded(ports[static_cast<std::size_t>(i)]);
+std::vector<std::size_t> candidates(const std::vector<std::string>& ports, const std::string& wanted) {
+  std::vector<std::size_t> found, whole;
+  for (std::size_t i = 0; i < ports.size(); ++i) {
+    const std::string name = folded(ports[i]);
     const bool through = name.compare(0, kThrough.size(), folded(kThrough)) == 0;
     if (wanted.empty() ? !through : name.find(folded(wanted)) != std::string::npos) found.push_back(i);
     if (!wanted.empty() && name == folded(wanted)) whole.push_back(i);
@@ -32,12 +32,13 @@ std::string listed(const std::vector<std::string>& ports) {
 
 }  // namespace
 
-int PortChoice::choose(const std::vector<std::string>& ports, const std::string& wanted, const Request& request,
-                       std::string& error) {
-  const std::vector<int> found = candidates(ports, wanted);
+Result<std::size_t> PortChoice::choose(const std::vector<std::string>& ports, const std::string& wanted,
+                                       const Request& request) {
+  const std::vector<std::size_t> found = candidates(ports, wanted);
   if (found.size() == 1) return found.front();
   const std::string what = "MIDI " + request.kind + " port";
   const std::string named = request.variable + "=<" + wanted + ">";
+  std::string error;
   if (found.empty()) {
     error = "no " + what + " on " + request.system + (wanted.empty() ? "" : " matches " + named);
   } else if (wanted.empty()) {
@@ -48,6 +49,5 @@ int PortChoice::choose(const std::vector<std::string>& ports, const std::string&
             ": name one more exactly";
   }
   if (!ports.empty()) error += "; there are:";
-  error += listed(ports);
-  return -1;
+  return Failed(error + listed(ports));
 }

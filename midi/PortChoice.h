@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "midi/Result.h"
+
 class PortChoice {
 public:
   // What is being chosen, for the error texts: "input", "PMCKEYS_MIDI_IN",
@@ -20,11 +22,11 @@ public:
     std::string system;
   };
 
-  // The index in `ports` of the one `wanted` names ("" for: the only one),
-  // or -1 with `error` set: one line saying why, then the ports that exist,
-  // one per line.
-  static int choose(const std::vector<std::string>& ports, const std::string& wanted, const Request& request,
-                    std::string& error);
+  // The index in `ports` of the one `wanted` names ("" for: the only one);
+  // a failure says why in one line, then names the ports that exist, one
+  // per line.
+  static Result<std::size_t> choose(const std::vector<std::string>& ports, const std::string& wanted,
+                                    const Request& request);
 };
 
 #endif

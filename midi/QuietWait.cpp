@@ -14,17 +14,20 @@ int QuietWait::wireMs(std::size_t bytes) {
   return static_cast<int>((bitMs + MIDI_BITS_PER_SECOND - 1) / MIDI_BITS_PER_SECOND);
 }
 
-int QuietWait::settingMs(std::string& error) {
-  const char* setting = std::getenv("PMCKEYS_DUMP_WAIT_MS");
-  if (setting == nullptr || *setting == '\0') return DEFAULT_QUIET_MS;
+Result<int> QuietWait::settingMs() {
+  return msSetting("PMCKEYS_DUMP_WAIT_MS", DEFAULT_QUIET_MS, LEAST_SETTING_MS, MOST_SETTING_MS);
+}
+
+Result<int> QuietWait::msSetting(const char* variable, int unset, int least, int most) {
+  const char* setting = std::getenv(variable);
+  if (setting == nullptr || *setting == '\0') return unset;
   const std::string text = setting;
-  if (text.size() <= 5 && text.find_first_not_of("0123456789") == std::string::npos) {
+  if (text.size() <= std::to_string(most).size() && text.find_first_not_of("0123456789") == std::string::npos) {
     const int ms = std::atoi(setting);
-    if (ms >= LEAST_SETTING_MS && ms <= MOST_SETTING_MS) return ms;
+    if (ms >= least && ms <= most) return ms;
   }
-  error = "PMCKEYS_DUMP_WAIT_MS must be a whole number of milliseconds from " + std::to_string(LEAST_SETTING_MS) +
-          " to " + std::to_string(MOST_SETTING_MS) + ", not <" + text + ">";
-  return -1;
+  return Failed(std::string(variable) + " must be a whole number of milliseconds from " + std::to_string(least) +
+                " to " + std::to_string(most) + ", not <" + text + ">");
 }
 
 void QuietWait::arrived(std::size_t messageBytes) {

@@ -15,6 +15,8 @@
 #include <cstddef>
 #include <string>
 
+#include "midi/Result.h"
+
 class QuietWait {
 public:
   static constexpr int MIDI_BITS_PER_SECOND = 31250;
@@ -32,8 +34,13 @@ public:
   // How long `bytes` take on a MIDI cable, in milliseconds, rounded up.
   static int wireMs(std::size_t bytes);
   // The quiet time PMCKEYS_DUMP_WAIT_MS asks for (DEFAULT_QUIET_MS when it
-  // is unset or empty), or -1 with `error` set.
-  static int settingMs(std::string& error);
+  // is unset or empty).
+  static Result<int> settingMs();
+  // The whole number of milliseconds, from least to most, that the
+  // environment's `variable` sets (`unset` when it is unset or empty): the
+  // one way pmckeys reads a time it may be given (PMCKEYS_DUMP_WAIT_MS,
+  // PMCKEYS_SYSEX_PAUSE_MS).
+  static Result<int> msSetting(const char* variable, int unset, int least, int most);
 
   explicit QuietWait(int quietMs) : fQuietMs(quietMs) {}
   void arrived(std::size_t messageBytes);

@@ -6,18 +6,9 @@
 
 #include "midi/RtMidiSystem.h"
 
-namespace {
-
-void keepError(RtMidiError::Type, const std::string& text, void* error) {
-  std::string& kept = *static_cast<std::string*>(error);
-  if (kept.empty()) kept = text;
-}
-
-}  // namespace
-
 RtMidiInput::RtMidiInput(std::unique_ptr<RtMidiIn> midi, RtMidiSystem& system, const std::string& port)
     : fSystem(system), fPort(port), fMidi(std::move(midi)) {
-  fMidi->setErrorCallback(keepError, &fError);
+  RtMidiSystem::keepErrors(*fMidi, fError);
   fMidi->ignoreTypes(false, true, true);
   fMidi->setCallback(arrived, this);
 }

@@ -20,7 +20,7 @@ public:
   RtMidiOutput(std::unique_ptr<RtMidiOut> midi, RtMidiSystem& system, const std::string& port);
   ~RtMidiOutput() override;
 
-  bool send(const MidiBytes& message, std::string& error) override;
+  Result<> send(const MidiBytes& message) override;
   MidiPortState portState() override;
 
   RtMidiOut& midi() { return *fMidi; }

@@ -20,37 +20,34 @@ const struct {
              {"jack", "JACK", RtMidi::UNIX_JACK},
              {"coremidi", "CoreMIDI", RtMidi::MACOSX_CORE}};
 
-// The system PMCKEYS_MIDI_API asks for, or UNSPECIFIED with `error` set.
-RtMidi::Api chosenApi(std::string& error) {
+// The system PMCKEYS_MIDI_API asks for.
+Result<RtMidi::Api> chosenApi() {
   std::vector<RtMidi::Api> compiled;
   RtMidi::getCompiledApi(compiled);
   const char* setting = std::getenv("PMCKEYS_MIDI_API");
   if (setting == nullptr || *setting == '\0') {
-    if (compiled.empty()) error = "no MIDI system: RtMidi was built without any";
-    return compiled.empty() ? RtMidi::UNSPECIFIED : compiled.front();
+    if (compiled.empty()) return Failed("no MIDI system: RtMidi was built without any");
+    return compiled.front();
   }
   for (const auto& known : kApis) {
     if (setting != std::string(known.setting)) continue;
     for (RtMidi::Api api : compiled) {
       if (api == known.api) return api;
     }
-    error = std::string("no MIDI system: ") + known.name + " is not built into RtMidi here";
-    return RtMidi::UNSPECIFIED;
+    return Failed(std::string("no MIDI system: ") + known.name + " is not built into RtMidi here");
   }
-  error = std::string("PMCKEYS_MIDI_API must be alsa, jack or coremidi, not <") + setting + ">";
-  return RtMidi::UNSPECIFIED;
+  return Failed(std::string("PMCKEYS_MIDI_API must be alsa, jack or coremidi, not <") + setting + ">");
 }
 
 // RtMidi's constructors write to std::cerr and throw; this makes them do
 // neither.
 template <typename Midi>
-std::unique_ptr<Midi> make(int api, const std::string& clientName, std::string& error) {
+Result<std::unique_ptr<Midi>> make(int api, const std::string& clientName) {
   MidiLibraries::QuietCerr quiet;
   try {
     return std::unique_ptr<Midi>(new Midi(static_cast<RtMidi::Api>(api), clientName));
   } catch (const RtMidiError& e) {
-    error = e.getMessage();
-    return nullptr;
+    return Failed(e.getMessage());
   }
 }
 
@@ -67,32 +64,28 @@ void ignoreError(RtMidiError::Type, const std::string&, void*) {}
 // warning on standard error.
 template <typename Midi>
 std::vector<std::string> listPorts(int api, const std::string& clientName) {
-  std::string error;
-  std::unique_ptr<Midi> midi = make<Midi>(api, clientName, error);
+  Result<std::unique_ptr<Midi>> midi = make<Midi>(api, clientName);
   if (!midi) return {};
-  midi->setErrorCallback(ignoreError);
-  return portsOf(*midi);
+  midi.value()->setErrorCallback(ignoreError);
+  return portsOf(*midi.value());
 }
 
 // Opens the port of that full name on the wrapper's RtMidi object.
 template <typename Wrapper>
-bool openNamed(Wrapper& wrapper, const std::string& port, const std::string& ownPort, std::string& error) {
+Result<> openNamed(Wrapper& wrapper, const std::string& port, const std::string& ownPort) {
   const std::vector<std::string> names = portsOf(wrapper.midi());
   for (unsigned int i = 0; i < names.size(); ++i) {
     if (names[i] != port) continue;
     wrapper.midi().openPort(i, ownPort);
-    error = wrapper.lastError();
-    return error.empty();
+    return failureIf(wrapper.lastError());
   }
-  error = "no MIDI port <" + port + ">";
-  return false;
+  return Failed("no MIDI port <" + port + ">");
 }
 
 template <typename Wrapper>
-bool openVirtual(Wrapper& wrapper, const std::string& port, std::string& error) {
+Result<> openVirtual(Wrapper& wrapper, const std::string& port) {
   wrapper.midi().openVirtualPort(port);
-  error = wrapper.lastError();
-  return error.empty();
+  return failureIf(wrapper.lastError());
 }
 
 // A new RtMidi object with its wrapper, on the port of that full name, or
@@ -102,34 +95,41 @@ bool openVirtual(Wrapper& wrapper, const std::string& port, std::string& error) 
 // port's name too, so that JACK need not rename a second client of the
 // same name ("NAME-01") and the port's full name is known in advance.
 template <typename Midi, typename Wrapper, typename Interface>
-std::unique_ptr<Interface> openOn(RtMidiSystem& system, int api, const std::string& clientName,
-                                  const std::string& port, const char* ownPort, std::string& error) {
-  std::unique_ptr<Midi> midi = make<Midi>(api, ownPort == nullptr ? clientName + " " + port : clientName, error);
-  if (!midi) return nullptr;
-  std::unique_ptr<Wrapper> wrapper(new Wrapper(std::move(midi), system, ownPort == nullptr ? "" : port));
-  const bool opened =
-      ownPort == nullptr ? openVirtual(*wrapper, port, error) : openNamed(*wrapper, port, ownPort, error);
-  if (!opened) return nullptr;
-  return wrapper;
+Result<std::unique_ptr<Interface>> openOn(RtMidiSystem& system, int api, const std::string& clientName,
+                                          const std::string& port, const char* ownPort) {
+  Result<std::unique_ptr<Midi>> midi = make<Midi>(api, ownPort == nullptr ? clientName + " " + port : clientName);
+  if (!midi) return Failed(midi.error());
+  std::unique_ptr<Wrapper> wrapper(new Wrapper(std::move(midi.value()), system, ownPort == nullptr ? "" : port));
+  const Result<> opened = ownPort == nullptr ? openVirtual(*wrapper, port) : openNamed(*wrapper, port, ownPort);
+  if (!opened) return Failed(opened.error());
+  return std::unique_ptr<Interface>(std::move(wrapper));
 }
 
 }  // namespace
 
-std::unique_ptr<MidiSystem> RtMidiSystem::open(const std::string& clientName, std::string& error) {
+Result<std::unique_ptr<MidiSystem>> RtMidiSystem::open(const std::string& clientName) {
   MidiLibraries::silence();
-  const RtMidi::Api api = chosenApi(error);
-  if (api == RtMidi::UNSPECIFIED) return nullptr;
-  const std::string why = MidiLibraries::unavailable(api, clientName);
-  if (!why.empty()) {
-    error = "no MIDI system: " + why;
-    return nullptr;
-  }
-  return std::unique_ptr<MidiSystem>(new RtMidiSystem(api, clientName));
+  const Result<RtMidi::Api> api = chosenApi();
+  if (!api) return Failed(api.error());
+  const std::string why = MidiLibraries::unavailable(api.value(), clientName);
+  if (!why.empty()) return Failed("no MIDI system: " + why);
+  return std::unique_ptr<MidiSystem>(new RtMidiSystem(api.value(), clientName));
 }
 
 RtMidiSystem::RtMidiSystem(int api, const std::string& clientName) : fApi(api), fClientName(clientName) {}
 
 RtMidiSystem::~RtMidiSystem() = default;
+
+namespace {
+
+void keepError(RtMidiError::Type, const std::string& text, void* error) {
+  std::string& kept = *static_cast<std::string*>(error);
+  if (kept.empty()) kept = text;
+}
+
+}  // namespace
+
+void RtMidiSystem::keepErrors(RtMidi& midi, std::string& error) { midi.setErrorCallback(keepError, &error); }
 
 void RtMidiSystem::watch() {
 #ifdef PMCKEYS_HAVE_JACK
@@ -160,20 +160,20 @@ std::vector<std::string> RtMidiSystem::ports(Direction direction) {
   return direction == Direction::In ? listPorts<RtMidiIn>(fApi, fClientName) : listPorts<RtMidiOut>(fApi, fClientName);
 }
 
-std::unique_ptr<MidiInput> RtMidiSystem::openInput(const std::string& port, std::string& error) {
+Result<std::unique_ptr<MidiInput>> RtMidiSystem::openInput(const std::string& port) {
   watch();
-  return openOn<RtMidiIn, RtMidiInput, MidiInput>(*this, fApi, fClientName, port, "in", error);
+  return openOn<RtMidiIn, RtMidiInput, MidiInput>(*this, fApi, fClientName, port, "in");
 }
 
-std::unique_ptr<MidiOutput> RtMidiSystem::openOutput(const std::string& port, std::string& error) {
+Result<std::unique_ptr<MidiOutput>> RtMidiSystem::openOutput(const std::string& port) {
   watch();
-  return openOn<RtMidiOut, RtMidiOutput, MidiOutput>(*this, fApi, fClientName, port, "out", error);
+  return openOn<RtMidiOut, RtMidiOutput, MidiOutput>(*this, fApi, fClientName, port, "out");
 }
 
-std::unique_ptr<MidiInput> RtMidiSystem::openVirtualInput(const std::string& port, std::string& error) {
-  return openOn<RtMidiIn, RtMidiInput, MidiInput>(*this, fApi, fClientName, port, nullptr, error);
+Result<std::unique_ptr<MidiInput>> RtMidiSystem::openVirtualInput(const std::string& port) {
+  return openOn<RtMidiIn, RtMidiInput, MidiInput>(*this, fApi, fClientName, port, nullptr);
 }
 
-std::unique_ptr<MidiOutput> RtMidiSystem::openVirtualOutput(const std::string& port, std::string& error) {
-  return openOn<RtMidiOut, RtMidiOutput, MidiOutput>(*this, fApi, fClientName, port, nullptr, error);
+Result<std::unique_ptr<MidiOutput>> RtMidiSystem::openVirtualOutput(const std::string& port) {
+  return openOn<RtMidiOut, RtMidiOutput, MidiOutput>(*this, fApi, fClientName, port, nullptr);
 }

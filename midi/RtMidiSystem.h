@@ -26,23 +26,26 @@ public:
   // without a word.
   static constexpr std::size_t JACK_LONGEST_MESSAGE = 16379;
 
-  // clientName: how this program shows on the MIDI system. Null with
-  // `error` set ("no MIDI system: no JACK server is running")
-  // when the system cannot be used.
-  static std::unique_ptr<MidiSystem> open(const std::string& clientName, std::string& error);
+  // clientName: how this program shows on the MIDI system. A failure
+  // ("no MIDI system: no JACK server is running") when the system cannot
+  // be used.
+  static Result<std::unique_ptr<MidiSystem>> open(const std::string& clientName);
   ~RtMidiSystem() override;
 
   std::string name() const override;
   std::size_t longestMessage() const override;
   std::vector<std::string> ports(Direction direction) override;
-  std::unique_ptr<MidiInput> openInput(const std::string& port, std::string& error) override;
-  std::unique_ptr<MidiOutput> openOutput(const std::string& port, std::string& error) override;
-  std::unique_ptr<MidiInput> openVirtualInput(const std::string& port, std::string& error) override;
-  std::unique_ptr<MidiOutput> openVirtualOutput(const std::string& port, std::string& error) override;
+  Result<std::unique_ptr<MidiInput>> openInput(const std::string& port) override;
+  Result<std::unique_ptr<MidiOutput>> openOutput(const std::string& port) override;
+  Result<std::unique_ptr<MidiInput>> openVirtualInput(const std::string& port) override;
+  Result<std::unique_ptr<MidiOutput>> openVirtualOutput(const std::string& port) override;
 
   // What became of `port`, as `midi`, the RtMidi object opened on it, sees
   // the ports now; an empty `port` is a virtual port of this program's own.
   MidiPortState portState(RtMidi& midi, const std::string& port);
+  // Makes `midi` keep its first error in `error` instead of writing it to
+  // standard error; the caller clears `error` before each call it checks.
+  static void keepErrors(RtMidi& midi, std::string& error);
 
 private:
   RtMidiSystem(int api, const std::string& clientName);

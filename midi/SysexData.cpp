@@ -14,30 +14,22 @@ std::string at(std::size_t offset) { return " at offset " + std::to_string(offse
 
 }  // namespace
 
-bool SysexData::split(const MidiBytes& bytes, std::vector<MidiBytes>& messages, std::string& fault) {
-  messages.clear();
-  if (bytes.empty()) {
-    fault = "it is empty";
-    return false;
-  }
+Result<std::vector<MidiBytes>> SysexData::split(const MidiBytes& bytes) {
+  if (bytes.empty()) return Failed("it is empty");
+  std::vector<MidiBytes> messages;
   std::size_t begin = 0;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const bool inside = i > begin;
-    if (!inside && bytes[i] != START) {
-      fault = "byte " + hexByte(bytes[i]) + at(i) + " where a message must begin with 0xF0";
-      return false;
-    }
+    if (!inside && bytes[i] != START) return Failed("byte " + hexByte(bytes[i]) + at(i) + " where a message must begin with 0xF0");
     if (inside && bytes[i] == END) {
       messages.emplace_back(bytes.begin() + static_cast<long>(begin), bytes.begin() + static_cast<long>(i) + 1);
       begin = i + 1;
     } else if (inside && bytes[i] >= 0x80) {
-      fault = "byte " + hexByte(bytes[i]) + at(i) + " inside the message that begins" + at(begin);
-      return false;
+      return Failed("byte " + hexByte(bytes[i]) + at(i) + " inside the message that begins" + at(begin));
     }
   }
-  if (begin == bytes.size()) return true;
-  fault = "it ends" + at(bytes.size()) + " inside the message that begins" + at(begin);
-  return false;
+  if (begin == bytes.size()) return messages;
+  return Failed("it ends" + at(bytes.size()) + " inside the message that begins" + at(begin));
 }
 
 std::size_t SysexData::firstDifference(const MidiBytes& a, const MidiBytes& b) {

@@ -16,10 +16,10 @@ public:
   static constexpr unsigned char START = 0xF0;
   static constexpr unsigned char END = 0xF7;
 
-  // Splits `bytes` into its messages. False when they are not whole SysEx
-  // messages: `fault` then says what is wrong and names the offset (from 0)
-  // of the first bad byte, and `messages` is left short.
-  static bool split(const MidiBytes& bytes, std::vector<MidiBytes>& messages, std::string& fault);
+  // Splits `bytes` into its messages. A failure when they are not whole
+  // SysEx messages says what is wrong and names the offset (from 0) of the
+  // first bad byte.
+  static Result<std::vector<MidiBytes>> split(const MidiBytes& bytes);
   // Clock, start, stop, active sensing, reset...: bytes that may stand
   // anywhere in a MIDI stream, even inside a SysEx message.
   static bool isRealTime(unsigned char byte) { return byte >= 0xF8; }

@@ -6,22 +6,18 @@
 
 #include "midi/SysexData.h"
 
-bool SysexFile::read(const std::string& path, MidiBytes& bytes, std::vector<MidiBytes>& messages,
-                     std::string& error) {
+Result<SysexFile> SysexFile::read(const std::string& path, const std::string& refusalNote) {
+  const std::string unreadable = "cannot read " + path + ": ";
   std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot read " + path + ": " + std::strerror(errno);
-    return false;
-  }
-  bytes.resize(LARGEST + 1);
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
-  if (in.bad()) {
-    error = "cannot read " + path + ": " + std::strerror(errno);
-  } else if (bytes.size() > LARGEST) {
-    error = path + " is larger than any dump (more than 1 MiB)";
-  } else if (!SysexData::split(bytes, messages, error)) {
-    error = path + " is not a SysEx dump: " + error;
-  }
-  return error.empty();
+  if (!in) return Failed(unreadable + std::strerror(errno));
+  SysexFile file;
+  file.bytes.resize(LARGEST + 1);
+  in.read(reinterpret_cast<char*>(file.bytes.data()), static_cast<std::streamsize>(file.bytes.size()));
+  file.bytes.resize(static_cast<std::size_t>(in.gcount()));
+  if (in.bad()) return Failed(unreadable + std::strerror(errno));
+  if (file.bytes.size() > LARGEST) return Failed(path + " is larger than any dump (more than 1 MiB)" + refusalNote);
+  Result<std::vector<MidiBytes>> messages = SysexData::split(file.bytes);
+  if (!messages) return Failed(path + " is not a SysEx dump: " + messages.error() + refusalNote);
+  file.messages = std::move(messages.value());
+  return file;
 }

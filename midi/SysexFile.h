@@ -1,7 +1,7 @@
 // SysexFile: a saved dump read back from its .syx file whole, and checked
 // as SysexData says: only whole System Exclusive messages, at least one. A
 // file larger than any device's memory is refused unread (this keeps
-// /dev/zero out). Plain functions; nothing is kept.
+// /dev/zero out). A plain value: its bytes and its messages.
 #ifndef PMCKEYS_MIDI_SYSEXFILE_H
 #define PMCKEYS_MIDI_SYSEXFILE_H
 
@@ -11,14 +11,17 @@
 
 #include "midi/MidiSystem.h"
 
-class SysexFile {
-public:
+struct SysexFile {
   static constexpr std::size_t LARGEST = std::size_t{1} << 20;
 
-  // The file's bytes and its messages; false with `error` set ("cannot read
-  // FILE: reason", "FILE is larger than any dump (more than 1 MiB)", "FILE
-  // is not a SysEx dump: " and what SysexData found).
-  static bool read(const std::string& path, MidiBytes& bytes, std::vector<MidiBytes>& messages, std::string& error);
+  // The file read and split; a failure says "cannot read FILE: reason",
+  // "FILE is larger than any dump (more than 1 MiB)" or "FILE is not a SysEx
+  // dump: " and what SysexData found. refusalNote ends the last two, the
+  // refusals of what the file holds (restore's "; nothing sent").
+  static Result<SysexFile> read(const std::string& path, const std::string& refusalNote = "");
+
+  MidiBytes bytes;
+  std::vector<MidiBytes> messages;
 };
 
 #endif

@@ -35,19 +35,20 @@ std::size_t bytesOf(const std::vector<MidiBytes>& messages, std::size_t count) {
 
 }  // namespace
 
-bool SimulatedMidi::open(std::string& error) {
+Result<> SimulatedMidi::open() {
   const std::string client = "pmckeys-sim " + std::to_string(getpid());
-  fSystem = MidiModule::open(client, error);
-  if (fSystem) fIn = fSystem->openVirtualInput("in", error);
-  if (fIn) fOut = fSystem->openVirtualOutput("out", error);
-  if (!fOut) {
-    fIn.reset();
-    fSystem.reset();
-    return false;
-  }
+  Result<std::unique_ptr<MidiSystem>> system = MidiModule::open(client);
+  if (!system) return Failed(system.error());
+  Result<std::unique_ptr<MidiInput>> in = system.value()->openVirtualInput("in");
+  if (!in) return Failed(in.error());
+  Result<std::unique_ptr<MidiOutput>> out = system.value()->openVirtualOutput("out");
+  if (!out) return Failed(out.error());
+  fSystem = std::move(system.value());
+  fIn = std::move(in.value());
+  fOut = std::move(out.value());
   fOutName = client + " out";
   fInName = client + " in";
-  return true;
+  return Done();
 }
 
 // A pedal's program change before each message, and a note played and
@@ -133,9 +134,9 @@ int SimulatedMidi::waitMs(int most) const {
 
 std::vector<std::string> SimulatedMidi::pump(DeviceMemory& memory) {
   std::vector<std::string> lines;
-  std::string error;
   while (!fQueue.empty() && fQueue.front().at <= Clock::now()) {
-    if (!fOut->send(fQueue.front().message, error)) lines.push_back("MIDI OUT: a message was lost: " + error);
+    const Result<> sent = fOut->send(fQueue.front().message);
+    if (!sent) lines.push_back("MIDI OUT: a message was lost: " + sent.error());
     fQueue.pop_front();
   }
   MidiBytes message;

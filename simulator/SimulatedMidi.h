@@ -27,8 +27,8 @@ class SimulatedMidi {
 public:
   explicit SimulatedMidi(SimulatedBoard::Fault fault) : fFault(fault) {}
 
-  // False with `error` set ("no MIDI system: ...") when MIDI is off.
-  bool open(std::string& error);
+  // A failure ("no MIDI system: ...") when MIDI is off.
+  Result<> open();
   bool on() const { return fOut != nullptr; }
   // The port a program receives the dumps from (for its PMCKEYS_MIDI_IN),
   // and the one it sends dumps to (PMCKEYS_MIDI_OUT).

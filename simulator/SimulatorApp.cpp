@@ -123,9 +123,8 @@ int serve(const SimulatorOptions& options, std::ostream& out, const std::string&
   const bool withCommand = !options.command.empty();
   TraceWriter trace(out, withCommand && expectsReturn(options.command),
                     withCommand && &out == &std::cout && isatty(STDOUT_FILENO) == 1);
-  std::string error;
-  const std::string midiOff =
-      device.midi.open(error) ? "" : "pmckeys-sim: MIDI is off (no dump goes out or comes in): " + error;
+  const Result<> midi = device.midi.open();
+  const std::string midiOff = midi ? "" : "pmckeys-sim: MIDI is off (no dump goes out or comes in): " + midi.error();
   const auto start = std::chrono::steady_clock::now();
   pid_t child = -1;
   if (options.command.empty()) {

@@ -19,6 +19,7 @@
 #include "simulator/SimulatedBoard.h"
 #include "tests/support/Expected.h"
 #include "tests/support/JackServer.h"
+#include "tests/support/Must.h"
 #include "tests/support/PseudoTerminalIo.h"
 #include "tests/support/Process.h"
 #include "tests/support/SimRun.h"
@@ -259,8 +260,7 @@ TEST(MidiOnJack, RestoreSendsTheFileToThePortChosenByName) {
   const std::size_t limit = RtMidiSystem::JACK_LONGEST_MESSAGE;
   const MidiBytes longest = joined({sysex(limit, 0x33), {0xF0, 0x7D, 0x01, 0xF7}});
   const std::string huge = folder.file("huge.syx", sysex(limit + 1, 0)), full = folder.file("full.syx", longest);
-  std::string error;
-  std::unique_ptr<MidiSystem> peer = RtMidiSystem::open("peer", error), other = RtMidiSystem::open("other", error);
+  std::unique_ptr<MidiSystem> peer = must(RtMidiSystem::open("peer")), other = must(RtMidiSystem::open("other"));
   const std::string there = "; there are:\n  peer in:in\n  other in:in\n";
   const Case empty[] = {
       {{"--list-midi"}, {}, "pmckeys: no MIDI inputs or outputs on JACK\n", 1},
@@ -295,8 +295,8 @@ TEST(MidiOnJack, RestoreSendsTheFileToThePortChosenByName) {
     return result.out;
   };
   for (const Case& c : empty) check(c);
-  std::unique_ptr<MidiInput> in = peer->openVirtualInput("in", error), otherIn = other->openVirtualInput("in", error);
-  std::unique_ptr<MidiOutput> out = peer->openVirtualOutput("out", error);
+  std::unique_ptr<MidiInput> in = must(peer->openVirtualInput("in")), otherIn = must(other->openVirtualInput("in"));
+  std::unique_ptr<MidiOutput> out = must(peer->openVirtualOutput("out"));
   EXPECT_EQ(check({{"--list-midi"}, {}, "", 0}), "in  peer out:out\nout peer in:in\nout other in:in\n");
   for (const Case& c : two) check(c);
   for (const std::string& form : {"backup " + folder.path + "/new.syx", "verify " + huge}) {  // no limit for JACK
@@ -313,8 +313,8 @@ TEST(MidiOnJack, RestoreSendsTheFileToThePortChosenByName) {
             "sent 2 messages, " + std::to_string(longest.size()) + " bytes from " + full + "\n");
   EXPECT_EQ(arrivals(*in), longest);
   // One byte more is lost on the way: the limit is the real one, not one below it.
-  std::unique_ptr<MidiOutput> direct = other->openOutput("peer in:in", error);
-  EXPECT_TRUE(direct && direct->send(sysex(limit + 1, 0), error)) << error;
+  std::unique_ptr<MidiOutput> direct = must(other->openOutput("peer in:in"));
+  must(direct->send(sysex(limit + 1, 0)));
   EXPECT_EQ(arrivals(*in), MidiBytes());
 }
 
@@ -328,9 +328,8 @@ TEST(MidiOnJack, ARestoreWhosePortGoesAwayFails) {
     ASSERT_TRUE(jack.running());
     Folder folder;
     const std::string file = folder.file("patches.syx", joined(Messages(4, sysex(1024, 0x11))));
-    std::string error;
-    std::unique_ptr<MidiSystem> peer = RtMidiSystem::open("peer", error);
-    std::unique_ptr<MidiInput> in = peer->openVirtualInput("in", error);
+    std::unique_ptr<MidiSystem> peer = must(RtMidiSystem::open("peer"));
+    std::unique_ptr<MidiInput> in = must(peer->openVirtualInput("in"));
     ProcessOptions options;
     options.env = {{"PMCKEYS_SYSEX_PAUSE_MS", "1000"}};
     std::future<ProcessResult> restore =
@@ -358,9 +357,9 @@ TEST(MidiOnJack, ABackupWhosePortGoesAwaySavesNothing) {
   ASSERT_TRUE(jack.running());
   Folder folder;
   PseudoTerminal board;
-  std::string error, keys;
-  std::unique_ptr<MidiSystem> peer = RtMidiSystem::open("peer", error);
-  std::unique_ptr<MidiOutput> out = peer->openVirtualOutput("out", error);
+  std::string keys;
+  std::unique_ptr<MidiSystem> peer = must(RtMidiSystem::open("peer"));
+  std::unique_ptr<MidiOutput> out = must(peer->openVirtualOutput("out"));
   ProcessOptions options;
   options.env = {{"PMCKEYS_DEVICE", board.slavePath()}};
   std::future<ProcessResult> backup = std::async(std::launch::async, [&] {
@@ -372,7 +371,7 @@ TEST(MidiOnJack, ABackupWhosePortGoesAwaySavesNothing) {
     keys += key;
     answer(board, SimulatedBoard::REPLY);
     if (keys.size() == 13) {
-      EXPECT_TRUE(out->send(sysex(100, 0x11), error)) << error;
+      must(out->send(sysex(100, 0x11)));
       usleep(300000);  // a port closed at once may take its last message with it
       out.reset();
     }

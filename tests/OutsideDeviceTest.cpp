@@ -21,6 +21,7 @@
 #include "simulator/PseudoTerminal.h"
 #include "simulator/SimulatedBoard.h"
 #include "tests/support/JackServer.h"
+#include "tests/support/Must.h"
 #include "tests/support/Process.h"
 
 namespace {
@@ -49,10 +50,8 @@ class OutsideDevice {
 public:
   OutsideDevice(const std::string& name, std::vector<Sent> dump, bool goesOn)
       : fDump(std::move(dump)), fGoesOn(goesOn) {
-    std::string error;
-    fMidi = RtMidiSystem::open(name, error);
-    if (fMidi) fOut = fMidi->openVirtualOutput("out", error);
-    EXPECT_NE(fOut, nullptr) << error;
+    fMidi = must(RtMidiSystem::open(name));
+    if (fMidi) fOut = must(fMidi->openVirtualOutput("out"));
     fThread = std::thread([this] { serve(); });
   }
   ~OutsideDevice() {
@@ -95,9 +94,7 @@ private:
         if (!fGoesOn) fDue.erase(std::find_if(fDue.begin(), fDue.end(), [](const Piece& piece) { return piece.begins; }), fDue.end());
         if (key.move.place == "MIDIDATADUMPCOMPLETE" && !key.move.performed.empty()) startDump();
       }
-      for (std::string error; !fDue.empty() && fDue.front().at <= Clock::now(); fDue.pop_front()) {
-        EXPECT_TRUE(fOut->send(fDue.front().bytes, error)) << error;
-      }
+      for (; !fDue.empty() && fDue.front().at <= Clock::now(); fDue.pop_front()) must(fOut->send(fDue.front().bytes));
     }
   }
 

@@ -18,10 +18,9 @@ TEST(PortChoice, APartOfTheNameInAnyCaseOrTheOnlyPortBesidesMidiThrough) {
       {synths, "synth:in", 2}, {synths, "SYNTH", -1}, {synths, "synth 2", 0}, {{}, "", -1},
   };
   for (const auto& c : cases) {
-    std::string error;
-    EXPECT_EQ(PortChoice::choose(c.ports, c.wanted, {"input", "PMCKEYS_MIDI_IN", "ALSA"}, error), c.chosen)
-        << c.wanted << ": " << error;
-    EXPECT_EQ(error.empty(), c.chosen >= 0);
+    const Result<std::size_t> chosen = PortChoice::choose(c.ports, c.wanted, {"input", "PMCKEYS_MIDI_IN", "ALSA"});
+    EXPECT_EQ(chosen ? static_cast<int>(chosen.value()) : -1, c.chosen) << c.wanted << ": " << chosen.error();
+    EXPECT_EQ(chosen.error().empty(), c.chosen >= 0);
   }
 }
 

@@ -1,7 +1,6 @@
 #include "tests/support/JackServer.h"
 
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <jack/jack.h>
 #include <signal.h>
 #include <stdlib.h>

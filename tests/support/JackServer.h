@@ -1,5 +1,6 @@
 // A JACK server of the test's own on the dummy audio backend, so that tests
-// side by side never see each other's MIDI ports. The constructor starts
+// side by side never see each other's MIDI ports; the benchmarks start
+// theirs the same way. The constructor starts
 // `jackd -n NAME --no-realtime -d dummy`, points this process and every
 // program it starts at it (JACK_DEFAULT_SERVER, PMCKEYS_MIDI_API=jack) and
 // waits until it answers; the destructor stops it, unless stop() did.
