@@ -12,9 +12,9 @@
 
 class ArduinoSerial {
 public:
-  static const int READ_BUFFER_SIZE = 256;
+  static constexpr int READ_BUFFER_SIZE = 256;
   // How long readUntil() waits for the delimiter.
-  static const int REPLY_TIMEOUT_MS = 2000;
+  static constexpr int REPLY_TIMEOUT_MS = 2000;
 
   ArduinoSerial() = default;
   // Opens the device at once; throws when that fails.

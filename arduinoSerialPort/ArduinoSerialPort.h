@@ -25,10 +25,10 @@ class Clock;
 
 class ArduinoSerialPort : public HardwarePort {
 public:
-  static const int BAUDRATE = 9600;
+  static constexpr int BAUDRATE = 9600;
   // The longest wait for the board after opening the line, probes included.
-  static const int STARTUP_PAUSE_MS = 2000;
-  static const int REPLY_PAUSE_MS = 50;
+  static constexpr int STARTUP_PAUSE_MS = 2000;
+  static constexpr int REPLY_PAUSE_MS = 50;
 
   // The device named by $PMCKEYS_DEVICE when that is set and not empty,
   // otherwise the compiled-in default.

@@ -20,13 +20,13 @@ class Clock;
 class BoardProbe {
 public:
   // No key character, so a line that echoes it presses nothing.
-  static const char PROBE = '?';
+  static constexpr char PROBE = '?';
   static constexpr const char* READY = "ready";
-  static const int PROBE_INTERVAL_MS = 100;
-  static const int MAX_PROBES = 20;
-  static const int QUIET_MS = 20;
+  static constexpr int PROBE_INTERVAL_MS = 100;
+  static constexpr int MAX_PROBES = 20;
+  static constexpr int QUIET_MS = 20;
   // How often the line is looked at while nothing comes.
-  static const int POLL_MS = 10;
+  static constexpr int POLL_MS = 10;
 
   BoardProbe(ArduinoSerial& line, const Clock& clock) : fLine(line), fClock(clock) {}
 

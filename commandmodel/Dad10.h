@@ -26,9 +26,9 @@ class HardwarePort;
 
 class Dad10 {
 public:
-  static const int RELEASE_KEY = 255;
-  static const int DEFAULT_DELAY_MS = 15;
-  static const int RETURN_PAUSE_MS = 500;
+  static constexpr int RELEASE_KEY = 255;
+  static constexpr int DEFAULT_DELAY_MS = 15;
+  static constexpr int RETURN_PAUSE_MS = 500;
 
   static Dad10* getInstance();
   // Makes getInstance() return another model (null: the one on the serial

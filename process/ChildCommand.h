@@ -19,7 +19,7 @@
 
 struct ChildCommand {
   // A standard stream that goes to /dev/null.
-  static const int DISCARD = -2;
+  static constexpr int DISCARD = -2;
 
   std::vector<std::string> argv;  // argv[0] names the program, unless program is set
   std::string program;            // the file to run when argv[0] is only what it is called

@@ -29,13 +29,13 @@ class PseudoTerminal;
 
 class SimulatedBoard {
 public:
-  static const int HOLD_MS = 15;     // how long a key is held down
-  static const int RELEASE_MS = 15;  // pause after releasing it, before the reply
+  static constexpr int HOLD_MS = 15;     // how long a key is held down
+  static constexpr int RELEASE_MS = 15;  // pause after releasing it, before the reply
 
   // Holds no key character, so a line that echoes it back presses nothing.
   static constexpr const char* REPLY = "ok\n";
   static constexpr const char* READY_REPLY = "ready\n";
-  static const int RESET_MS = 1600;  // from the reset until the firmware answers
+  static constexpr int RESET_MS = 1600;  // from the reset until the firmware answers
 
   enum class Fault { None, Silent, Overlong, HangUp, NoDump, CutDump, FlipDump, SlowDump, PauseDump, ChatterDump, NoReady };
 
