@@ -20,6 +20,8 @@ public:
   // Opens the device at once; throws when that fails.
   ArduinoSerial(const std::string& port, int baudrate);
 
+  // Part of the class's interface although nothing here calls them: the
+  // line is chosen when it is constructed.
   void setPort(const std::string& port) { fPort = port; }
   void setBaudrate(int baudrate) { fBaudrate = baudrate; }
 

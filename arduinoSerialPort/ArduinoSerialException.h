@@ -13,7 +13,7 @@ public:
   const char* what() const noexcept override { return fText.c_str(); }
 
 private:
-  std::string fMessage;
+  std::string fMessage;  // part of the class's interface although nothing here reads it
   std::string fText;  // owns what() for as long as the exception lives
 };
 

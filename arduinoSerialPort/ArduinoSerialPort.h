@@ -46,6 +46,8 @@ public:
   void sleepMs(int ms) const override;
 
   void init();
+  // Part of the class's interface although nothing here calls them: the
+  // line is chosen when the port is constructed.
   void setPort(const std::string& port);
   void setBaudrate(int baudrate);
 

@@ -4,11 +4,12 @@
 // the channel and pedal procedures.
 //
 // The tool uses one instance, reached through getInstance(); creating it
-// creates the key port (which may open the serial line). Tests and the
-// build-time tools make their own on a port of their choosing. The instance
-// owns its port and lives until the process ends. While a sequence is pressed with the return
-// flag, the engine records the trail: the tokens that lead back through the
-// menus, newest first, which returnFromTrail() presses afterwards.
+// creates the key port (which may open the serial line). The script check,
+// the tests and the build-time tools make their own on a port of their
+// choosing. Every model owns its port and deletes it when it is destroyed;
+// the one getInstance() creates lives until the process ends. While a sequence is pressed with the
+// return flag, the engine records the trail: the tokens that lead back
+// through the menus, newest first, which returnFromTrail() presses afterwards.
 //
 // Decoding a token into key codes and extending a trail are static and
 // pure (expand(), recordWayBack(), wayBack()), so that a sequence can be
@@ -37,7 +38,8 @@ public:
   // the keys; the caller keeps ownership.
   static Dad10* setInstance(Dad10* dad10);
 
-  // For tests: a model on a port of the caller's choosing (owned from now on).
+  // A model on a port of the caller's choosing, owned from now on: the
+  // script check runs its lines on one, and so do tests and the tools.
   explicit Dad10(HardwarePort* port);
   ~Dad10();
   Dad10(const Dad10&) = delete;

@@ -9,22 +9,23 @@
 #include <vector>
 
 #include "arduinoSerialPort/SerialPortBusyException.h"
+#include "arduinoSerialPort/SerialPortList.h"
 #include "commandmodel/Dad10.h"
 #include "commandmodel/ReturnCheck.h"
-#include "arduinoSerialPort/SerialPortList.h"
 #include "frontend/App.h"
-#include "frontend/Backup.h"
-#include "frontend/Console.h"
 #include "frontend/Conversions.h"
 #include "frontend/HelpScreens.h"
-#include "frontend/ScriptRunner.h"
-#include "frontend/OutputWatch.h"
-#include "frontend/Restore.h"
-#include "frontend/TerminalAnswers.h"
-#include "frontend/TrackedPort.h"
-#include "frontend/Verify.h"
+#include "memory/Backup.h"
+#include "memory/Restore.h"
+#include "memory/Verify.h"
 #include "midi/MidiConnection.h"
-#include "ports/HardwarePortFactory.h"
+#include "process/ExitStatus.h"
+#include "process/OutputWatch.h"
+#include "process/StopRequest.h"
+#include "session/BoardFailure.h"
+#include "session/Console.h"
+#include "session/ScriptRunner.h"
+#include "session/TerminalAnswers.h"
 
 namespace {
 
@@ -39,35 +40,34 @@ int procedureStatus(bool carriedOut) {
   return carriedOut && Dad10::getInstance()->initSucceeded() ? EXIT_DONE : EXIT_NOT_DONE;
 }
 
-int runChannel(const App& app) {
-  if (app.args().size() < 2) return missingNumber("channel number (1 to 16)");
-  const int channel = Conversions::str2int(app.args()[1]);
+int runChannel(const Words& args) {
+  if (args.size() < 2) return missingNumber("channel number (1 to 16)");
+  const int channel = Conversions::str2int(args[1]);
   std::cout << "PMCCHANNEL " << channel << std::endl;
   return procedureStatus(Dad10::getInstance()->setDad10Channel(channel));
 }
 
-int runCalibration(const App& app) {
-  if (app.args().size() < 2) return missingNumber("pedal number (1 or 2)");
-  if (!calibratePedal(Conversions::str2int(app.args()[1]))) return EXIT_NOT_DONE;
+int runCalibration(const Words& args) {
+  if (args.size() < 2) return missingNumber("pedal number (1 or 2)");
+  if (!calibratePedal(Conversions::str2int(args[1]))) return EXIT_NOT_DONE;
   return procedureStatus(true);
 }
 
-int runStartCalibration(const App& app) {
-  if (app.args().size() < 2) return missingNumber("pedal number (1 or 2)");
-  const int pedal = Conversions::str2int(app.args()[1]);
+int runStartCalibration(const Words& args) {
+  if (args.size() < 2) return missingNumber("pedal number (1 or 2)");
+  const int pedal = Conversions::str2int(args[1]);
   return procedureStatus(Dad10::getInstance()->startCalibratePedal(pedal));
 }
 
-std::string foldedFirst(const App& app) {
-  std::string word = app.args().front();
+std::string foldedFirst(const Words& args) {
+  std::string word = args.front();
   Conversions::toUpper(word);
   return word;
 }
 
 // R returns along the trail, RD also shows it; anything else is a key.
-int runKeySequence(const App& app) {
-  const std::vector<std::string> args = app.args();
-  const std::string first = foldedFirst(app);
+int runKeySequence(const Words& args) {
+  const std::string first = foldedFirst(args);
   const bool returnAlong = first == "R" || first == "RD";
   const bool display = first == "RD";
   const std::vector<std::string> tokens(returnAlong ? args.begin() + 1 : args.begin(), args.end());
@@ -86,21 +86,19 @@ int runKeySequence(const App& app) {
   return dad10->pressSequence(tokens.begin(), tokens.end(), display, returnAlong) ? EXIT_DONE : EXIT_NOT_DONE;
 }
 
-int runCable(const App&) {
+int runCable(const Words&) {
   displayCable();
   return EXIT_DONE;
 }
 
-void reportBusy(const SerialPortBusyException& e) { std::cerr << "pmckeys: " << e.what() << std::endl; }
-
 // The listing is the result, so a line held by another run does not stop
 // it: the tables then come from a model without a port.
-int runCommands(const App&) {
+int runCommands(const Words&) {
   displayCommandsHeading();  // before the line is opened: it costs 2 s
   try {
     displayCommands(*Dad10::getInstance());
-  } catch (const SerialPortBusyException& e) {
-    reportBusy(e);
+  } catch (const SerialPortBusyException&) {
+    reportFailure();
     Dad10 portless(nullptr);
     displayCommands(portless);
   }
@@ -109,42 +107,42 @@ int runCommands(const App&) {
 
 // The file forms take exactly one argument: a backup must not guess which
 // of several names was meant.
-bool oneFile(const App& app) {
-  if (app.args().size() == 2) return true;
-  std::cerr << "pmckeys: usage: pmckeys " << app.args().front() << " FILE" << std::endl;
+bool oneFile(const Words& args) {
+  if (args.size() == 2) return true;
+  std::cerr << "pmckeys: usage: pmckeys " << args.front() << " FILE" << std::endl;
   return false;
 }
 
-int runBackup(const App& app) { return oneFile(app) ? Backup(app.args()[1]).run() : EXIT_USAGE; }
+int runBackup(const Words& args) { return oneFile(args) ? Backup(args[1]).run() : EXIT_USAGE; }
 
-int checkBackup(const App& app, std::set<std::string>& written) {
-  return oneFile(app) ? Backup(app.args()[1]).check(written) : EXIT_USAGE;
+int checkBackup(const Words& args, std::set<std::string>& written) {
+  return oneFile(args) ? Backup(args[1]).check(written) : EXIT_USAGE;
 }
 
-int runRestore(const App& app) { return oneFile(app) ? Restore(app.args()[1]).run() : EXIT_USAGE; }
+int runRestore(const Words& args) { return oneFile(args) ? Restore(args[1]).run() : EXIT_USAGE; }
 
-int checkRestore(const App& app, std::set<std::string>& written) {
-  return oneFile(app) ? Restore(app.args()[1]).check(written) : EXIT_USAGE;
+int checkRestore(const Words& args, std::set<std::string>& written) {
+  return oneFile(args) ? Restore(args[1]).check(written) : EXIT_USAGE;
 }
 
-int runVerify(const App& app) { return oneFile(app) ? Verify(app.args()[1]).run() : EXIT_USAGE; }
+int runVerify(const Words& args) { return oneFile(args) ? Verify(args[1]).run() : EXIT_USAGE; }
 
-int checkVerify(const App& app, std::set<std::string>& written) {
-  return oneFile(app) ? Verify(app.args()[1]).check(written) : EXIT_USAGE;
+int checkVerify(const Words& args, std::set<std::string>& written) {
+  return oneFile(args) ? Verify(args[1]).check(written) : EXIT_USAGE;
 }
 
-int runHelp(const App& app) {
-  displayHelp(app);
+int runHelp(const Words&) {
+  displayHelp();
   return EXIT_DONE;
 }
 
-int runVersion(const App&) {
+int runVersion(const Words&) {
   std::cout << "pmckeys " << PMCKEYS_VERSION << std::endl;
   return EXIT_DONE;
 }
 
-int runListPorts(const App& app) {
-  const std::vector<std::string> ports = SerialPortList::find(app.args().size() > 1 ? app.args()[1] : "/dev");
+int runListPorts(const Words& args) {
+  const std::vector<std::string> ports = SerialPortList::find(args.size() > 1 ? args[1] : "/dev");
   if (ports.empty()) {
     std::cerr << "no serial devices found" << std::endl;
     return EXIT_NOT_DONE;
@@ -153,7 +151,7 @@ int runListPorts(const App& app) {
   return EXIT_DONE;
 }
 
-int runListMidi(const App&) {
+int runListMidi(const Words&) {
   MidiConnection midi;
   std::string error;
   if (!midi.open(error)) {
@@ -173,7 +171,7 @@ int runListMidi(const App&) {
 // options only --script and --console open the serial line. The session
 // forms are lines of a script or the console, never arguments. --help lists
 // the forms in this order.
-const std::vector<CommandForm> kForms = {
+const CommandForms kForms({
     {CommandForm::TRAIL_PREFIX, "R", nullptr, "r TOKEN...",
      "press the tokens, then the way back to performance mode", runKeySequence, 0, true},
     {CommandForm::TRAIL_PREFIX, "RD", nullptr, "rd TOKEN...", "as r, and print the way back first",
@@ -200,42 +198,37 @@ const std::vector<CommandForm> kForms = {
     {CommandForm::SESSION, "HELP", nullptr, "help", "console: show the forms it takes", nullptr, 0},
     {CommandForm::SESSION, "QUIT", nullptr, "quit", "console: end it (so does Ctrl-D)", nullptr, 0},
     {CommandForm::OPTION, "--script", nullptr, "--script FILE",
-     "run the commands in FILE (- for standard input) on one open line", runScript, 1},
+     "run the commands in FILE (- for standard input) on one open line",
+     [](const Words& args) { return runScript(args, commandForms()); }, 1},
     {CommandForm::OPTION, "--console", nullptr, "--console",
-     "type commands one at a time, seeing where the device is", runConsole, 0},
+     "type commands one at a time, seeing where the device is",
+     [](const Words&) { return runConsole(commandForms()); }, 0},
     {CommandForm::OPTION, "--help", "-h", "-h, --help", "show this help", runHelp, 0},
     {CommandForm::OPTION, "--version", nullptr, "--version", "print the version", runVersion, 0},
     {CommandForm::OPTION, "--list-ports", nullptr, "--list-ports [FOLDER]",
      "list the serial devices a board may be on (in /dev or FOLDER)", runListPorts, 1},
     {CommandForm::OPTION, "--list-midi", nullptr, "--list-midi", "list the MIDI inputs and outputs", runListMidi, 0},
-};
+}, runKeySequence);
 
-const CommandForm* findOption(const std::string& word) {
-  for (const CommandForm& form : kForms) {
-    if (form.kind != CommandForm::OPTION) continue;
-    if (word == form.word || (form.alias != nullptr && word == form.alias)) return &form;
-  }
-  return nullptr;
-}
-
-int runOption(const CommandForm& option, const App& app) {
-  if (app.args().size() > static_cast<std::size_t>(option.maxArgs) + 1) {
-    std::cerr << "pmckeys: unexpected argument <" << app.args()[option.maxArgs + 1] << ">" << std::endl;
+int runOption(const CommandForm& option, const Words& args) {
+  if (args.size() > static_cast<std::size_t>(option.maxArgs) + 1) {
+    std::cerr << "pmckeys: unexpected argument <" << args[option.maxArgs + 1] << ">" << std::endl;
     return EXIT_USAGE;
   }
-  return option.run(app);
+  return option.run(args);
 }
 
 int dispatch(int argc, char** argv) {
   const App app(argc, argv);
-  if (app.args().empty()) {
+  const Words args = app.args();
+  if (args.empty()) {
     displayUsage(app);
     return EXIT_USAGE;
   }
-  if (const CommandForm* option = findOption(app.args().front())) return runOption(*option, app);
+  if (const CommandForm* option = kForms.option(args.front())) return runOption(*option, args);
   std::optional<TerminalAnswers> answers;  // the calibration's, when a person types them
   if (isatty(STDIN_FILENO) != 0) answers.emplace(STDIN_FILENO);
-  const int status = runWords(app.args());
+  const int status = kForms.run(args);
   hintAtMissingBoard();
   return status;
 }
@@ -245,7 +238,7 @@ int dispatch(int argc, char** argv) {
 int runGuarded(int argc, char** argv) {
   try {
     return dispatch(argc, argv);
-  } catch (const TrackedPort::Stopped& stopped) {
+  } catch (const StopRequest::Stopped& stopped) {
     std::cout.flush();
     std::cerr << "pmckeys: " << stopped.what() << std::endl;
     return 128 + stopped.signal;
@@ -256,69 +249,7 @@ int runGuarded(int argc, char** argv) {
 
 }  // namespace
 
-// The recording port stood in for a board: on a terminal, say where pmckeys
-// looked and what to do about it.
-void hintAtMissingBoard() {
-  const HardwarePortFactory* factory = HardwarePortFactory::instance();
-  if (!factory->usedStandIn() || isatty(STDERR_FILENO) == 0) return;
-  std::cerr << "pmckeys: no board at " << factory->devicePath()
-            << (factory->deviceFromEnvironment() ? " (from PMCKEYS_DEVICE; see pmckeys --list-ports)"
-                                                 : " (built in; set PMCKEYS_DEVICE, see pmckeys --list-ports)")
-            << std::endl;
-}
-
-int runWords(const std::vector<std::string>& words, std::set<std::string>* written) {
-  const App app("pmckeys", words);
-  const CommandForm* keyword = findForm(words.front());
-  if (keyword == nullptr || keyword->kind == CommandForm::SESSION) return runKeySequence(app);
-  return written != nullptr && keyword->check != nullptr ? keyword->check(app, *written) : keyword->run(app);
-}
-
-const CommandForm* findForm(const std::string& word) {
-  std::string folded = word;
-  Conversions::toUpper(folded);
-  for (const CommandForm& form : kForms) {
-    if (form.kind != CommandForm::OPTION && folded == form.word) return &form;
-  }
-  return nullptr;
-}
-
-bool isOption(const std::string& word) { return findOption(word) != nullptr; }
-
-int reportFailure() {
-  try {
-    throw;
-  } catch (const SerialPortBusyException& e) {
-    reportBusy(e);  // nothing was sent
-  } catch (const std::exception& e) {
-    std::cout << std::flush;
-    std::cerr << "pmckeys: " << e.what() << " (the device may be left inside its menus: check its display)"
-              << std::endl;
-  }
-  return EXIT_NOT_DONE;
-}
-
-const std::vector<CommandForm>& commandForms() { return kForms; }
-
-std::vector<std::string> commandWords(bool session) {
-  std::vector<std::string> words;
-  for (const CommandForm& form : kForms) {
-    if (form.kind != CommandForm::OPTION && (session || form.kind != CommandForm::SESSION)) {
-      words.emplace_back(form.word);
-    }
-  }
-  return words;
-}
-
-std::vector<std::string> commandOptions() {
-  std::vector<std::string> options;
-  for (const CommandForm& form : kForms) {
-    if (form.kind != CommandForm::OPTION) continue;
-    if (form.alias != nullptr) options.emplace_back(form.alias);
-    options.emplace_back(form.word);
-  }
-  return options;
-}
+const CommandForms& commandForms() { return kForms; }
 
 bool calibratePedal(int pedal) {
   return validPedal(pedal) ? Dad10::getInstance()->calibratePedal(pedal) : reportInvalidPedal(pedal);

@@ -19,18 +19,9 @@ void writeLines(std::initializer_list<const char*> lines) {
   for (const char* line : lines) std::cout << line << std::endl;
 }
 
-void writeForm(const char* synopsis, const char* summary) {
-  const std::string left = synopsis;
-  std::cout << "  " << left << std::string(left.size() < 28 ? 28 - left.size() : 1, ' ') << summary << std::endl;
-}
+void writeForm(const char* synopsis, const char* summary) { CommandForms::writeLine(std::cout, synopsis, summary); }
 
-void writeForms(std::initializer_list<CommandForm::Kind> kinds) {
-  for (const CommandForm& form : commandForms()) {
-    for (CommandForm::Kind kind : kinds) {
-      if (form.kind == kind) writeForm(form.synopsis, form.summary);
-    }
-  }
-}
+void writeForms(std::initializer_list<CommandForm::Kind> kinds) { commandForms().writeLines(std::cout, kinds); }
 
 // The key names, wrapped to the width of a terminal.
 void writeKeyNames() {
@@ -79,10 +70,10 @@ void displayUsage(const App& app) {
   });
 }
 
-void displayHelp(const App&) {
+void displayHelp() {
   std::cout << "pmckeys " PMCKEYS_VERSION ": press the front-panel keys of a Digitech PMC 10 MIDI Footcontroller\n"
                "from a computer, through an Arduino board on a USB serial line.\n\nUsage: pmckeys FORM\n";
-  writeForm("TOKEN...", "press keys and compound commands in order");
+  CommandForms::writeKeysLine(std::cout);
   writeForms({CommandForm::TRAIL_PREFIX, CommandForm::KEYWORD});
   std::cout << "\nOptions (alone, first; only --script and --console open the serial line):\n";
   writeForms({CommandForm::OPTION});
@@ -151,24 +142,4 @@ void displayCommandsHeading() { std::cout << std::endl << "  Available Commands"
 void displayCommands(Dad10& model) {
   model.displayCommands();
   std::cout << std::endl;
-}
-
-void displayConsoleHelp() {
-  std::cout << "One command a line, checked from where the device is; # starts a comment. The forms of the\n"
-               "command line:\n";
-  std::string line;
-  for (const CommandForm& form : commandForms()) {
-    if (form.kind != CommandForm::KEYWORD && form.kind != CommandForm::TRAIL_PREFIX) continue;
-    const std::string synopsis = form.synopsis;
-    if (!line.empty() && line.size() + synopsis.size() > 88) {
-      std::cout << line << "," << std::endl;
-      line.clear();
-    }
-    line += (line.empty() ? "  " : ", ") + synopsis;
-  }
-  std::cout << line << std::endl;
-  writeForm("TOKEN...", "press keys and compound commands in order");
-  writeForms({CommandForm::SESSION});
-  std::cout << "Tab completes; Ctrl-C stops after the key in progress. More: pmckeys --help, man pmckeys."
-            << std::endl;
 }

@@ -8,14 +8,12 @@ class App;
 class Dad10;
 
 void displayUsage(const App& app);
-void displayHelp(const App& app);
+void displayHelp();
 void displayCable();
 // The commands screen: its heading, written before the device model is
 // created (which opens the line, 2 s), and the listing from the tables of
 // the model it is given.
 void displayCommandsHeading();
 void displayCommands(Dad10& model);
-// The console's help: the forms it takes, in a few lines.
-void displayConsoleHelp();
 
 #endif

@@ -1,7 +1,7 @@
 #include <signal.h>
 
 #include "frontend/CommandLine.h"
-#include "frontend/StandardStreams.h"
+#include "process/StandardStreams.h"
 
 int main(int argc, char** argv) {
   ensureStandardStreams();

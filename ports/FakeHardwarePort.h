@@ -2,9 +2,11 @@
 // the display name of every key code it is given to a text, so that the rest
 // of the program runs unchanged when no board is attached.
 //
-// A singleton owned by nobody: instance() creates it on first use and says so
-// on standard error, which is the user's sign that keys go nowhere. Its
-// destructor writes what was recorded, also on standard error.
+// A singleton: instance() creates it on first use and says so on standard
+// error, which is the user's sign that keys go nowhere. Whoever it is handed
+// to owns it (the device model, through the port factory); its destructor
+// writes what was recorded, also on standard error, and a later instance()
+// creates a new one.
 #ifndef PMCKEYS_PORTS_FAKEHARDWAREPORT_H
 #define PMCKEYS_PORTS_FAKEHARDWAREPORT_H
 

@@ -17,8 +17,8 @@ public:
   // Replaces the factory that instance() returns; the caller keeps ownership.
   static void setInstance(HardwarePortFactory* factory) { fgInstance = factory; }
 
-  // The chosen key port; the caller owns it and destroys it through the
-  // HardwarePort destructor (the recording port is never destroyed in a run).
+  // The chosen key port, owned by the caller from now on (the device model
+  // deletes its port with itself), the recording port included.
   virtual HardwarePort* createPort();
 
   virtual ~HardwarePortFactory() = default;

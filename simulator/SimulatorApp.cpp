@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "frontend/Conversions.h"
-#include "frontend/OutputWatch.h"
+#include "process/OutputWatch.h"
 #include "process/ChildCommand.h"
 #include "simulator/DeviceMemory.h"
 #include "simulator/PseudoTerminal.h"

@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "frontend/OutputWatch.h"
+#include "process/OutputWatch.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "frontend/StandardStreams.h"
+#include "process/StandardStreams.h"
 #include "simulator/SimulatorApp.h"
 
 int main(int argc, char** argv) {

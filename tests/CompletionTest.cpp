@@ -49,7 +49,7 @@ TEST(Completion, WordListsAreTheToolsTables) {
   std::set<std::string> tokens;
   for (std::size_t i = 0; i < kKeyNameCount; ++i) tokens.insert(kKeyNames[i].name);
   for (std::size_t i = 0; i < kCompoundCommandCount; ++i) tokens.insert(kCompoundCommands[i].name);
-  const Words keywords = commandWords();
+  const Words keywords = commandForms().words();
   for (const std::string& script : {readFile(kBash), readFile(kZsh)}) {
     EXPECT_EQ(wordsOf(script, "tokens"), tokens);
     EXPECT_EQ(wordsOf(script, "keywords"), std::set<std::string>(keywords.begin(), keywords.end()));

@@ -87,7 +87,7 @@ std::string manCompounds() {
 
 std::string manForms(CommandForm::Kind kind) {
   std::ostringstream roff;
-  for (const CommandForm& form : commandForms()) {
+  for (const CommandForm& form : commandForms().all()) {
     if (form.kind != kind) continue;
     std::string summary = form.summary;
     summary[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(summary[0])));
@@ -194,8 +194,8 @@ int main(int argc, char** argv) {
   std::ostringstream text;
   text << in.rdbuf();
   std::string output = text.str();
-  replaceAll(output, "@KEYWORDS@", joined(commandWords()));
-  replaceAll(output, "@OPTIONS@", joined(commandOptions()));
+  replaceAll(output, "@KEYWORDS@", joined(commandForms().words()));
+  replaceAll(output, "@OPTIONS@", joined(commandForms().options()));
   replaceAll(output, "@TOKENS@", tokens());
   replaceAll(output, "@MAN_KEYS@", manKeys());
   replaceAll(output, "@MAN_COMPOUNDS@", manCompounds());

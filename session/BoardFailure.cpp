@@ -1,0 +1,34 @@
+#include "session/BoardFailure.h"
+
+#include <unistd.h>
+
+#include <exception>
+#include <iostream>
+
+#include "arduinoSerialPort/SerialPortBusyException.h"
+#include "ports/HardwarePortFactory.h"
+#include "process/ExitStatus.h"
+
+int reportFailure() {
+  try {
+    throw;
+  } catch (const SerialPortBusyException& e) {
+    std::cerr << "pmckeys: " << e.what() << std::endl;  // nothing was sent
+  } catch (const std::exception& e) {
+    std::cout << std::flush;
+    std::cerr << "pmckeys: " << e.what() << " (the device may be left inside its menus: check its display)"
+              << std::endl;
+  }
+  return EXIT_NOT_DONE;
+}
+
+// The recording port stood in for a board: on a terminal, say where pmckeys
+// looked and what to do about it.
+void hintAtMissingBoard() {
+  const HardwarePortFactory* factory = HardwarePortFactory::instance();
+  if (!factory->usedStandIn() || isatty(STDERR_FILENO) == 0) return;
+  std::cerr << "pmckeys: no board at " << factory->devicePath()
+            << (factory->deviceFromEnvironment() ? " (from PMCKEYS_DEVICE; see pmckeys --list-ports)"
+                                                 : " (built in; set PMCKEYS_DEVICE, see pmckeys --list-ports)")
+            << std::endl;
+}
