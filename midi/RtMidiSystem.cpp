@@ -12,6 +12,9 @@
 
 namespace {
 
+// How often a port is opened again when the list changed under the open.
+const int OPEN_ATTEMPTS = 5;
+
 const struct {
   const char* setting;
   const char* name;
@@ -70,14 +73,20 @@ std::vector<std::string> listPorts(int api, const std::string& clientName) {
   return portsOf(*midi.value());
 }
 
-// Opens the port of that full name on the wrapper's RtMidi object.
+// Opens the port of that full name on the wrapper's RtMidi object. RtMidi
+// opens a port by its place in the list, which another program may change
+// between the look and the open (a client starting or ending beside us): the
+// open counts only if the list is the same after it, else it is made again.
 template <typename Wrapper>
 Result<> openNamed(Wrapper& wrapper, const std::string& port, const std::string& ownPort) {
-  const std::vector<std::string> names = portsOf(wrapper.midi());
-  for (unsigned int i = 0; i < names.size(); ++i) {
-    if (names[i] != port) continue;
-    wrapper.midi().openPort(i, ownPort);
-    return failureIf(wrapper.lastError());
+  for (int attempt = 0; attempt < OPEN_ATTEMPTS; ++attempt) {
+    const std::vector<std::string> names = portsOf(wrapper.midi());
+    const auto found = std::find(names.begin(), names.end(), port);
+    if (found == names.end()) break;
+    wrapper.midi().openPort(static_cast<unsigned int>(found - names.begin()), ownPort);
+    if (!wrapper.lastError().empty()) return Failed(wrapper.lastError());
+    if (portsOf(wrapper.midi()) == names) return Done();
+    wrapper.midi().closePort();
   }
   return Failed("no MIDI port <" + port + ">");
 }
