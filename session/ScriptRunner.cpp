@@ -59,7 +59,7 @@ int runScript(const Words& args, const CommandForms& forms) {
     std::cerr << "pmckeys: --script needs a FILE (- for standard input)" << std::endl;
     return EXIT_USAGE;
   }
-  const std::string file = args[1];
+  const std::string& file = args[1];
   std::vector<Script::Line> lines;
   std::string error;
   if (!Script::read(file, lines, error)) {
