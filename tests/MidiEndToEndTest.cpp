@@ -386,7 +386,7 @@ TEST(MidiOnJack, ABackupWhosePortGoesAwaySavesNothing) {
 // The same as one script, on one open line, and verify: the restore is
 // checked when it runs, after the backup that writes its file; the device
 // holds the file after the restore, and no longer after a factory reset.
-// Beside it, verify against files of the test's own.
+// After it, verify against files of the test's own.
 TEST(MidiOnJack, AScriptBacksUpResetsRestoresAndVerifiesOnOneOpenLine) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
@@ -396,11 +396,6 @@ TEST(MidiOnJack, AScriptBacksUpResetsRestoresAndVerifiesOnOneOpenLine) {
   MidiBytes longer = image;
   longer.insert(longer.end(), {0xF0, 0x7D, 0x01, 0xF7});
   const std::string same = folder.file("same.syx", image), more = folder.file("more.syx", longer);
-  std::future<SimRun> chatter = std::async(std::launch::async, [&] {
-    return runUnderSim({"verify", same}, {"--fault", "chatterdump"}, nullptr, nullptr, kQuick);
-  });
-  std::future<SimRun> prefix =
-      std::async(std::launch::async, [&] { return runUnderSim({"verify", more}, {}, nullptr, nullptr, kQuick); });
   const std::string script = "backup " + file + "\nfactorypresets enter enter\nhome\nrestore " + file + "\nverify " +
                              file + "\nfactorypresets enter enter\nhome\nverify " + file + "\n";
   const SimRun run = runUnderSim({"--script", "-"}, {}, script.c_str(), nullptr, kQuick);
@@ -410,7 +405,10 @@ TEST(MidiOnJack, AScriptBacksUpResetsRestoresAndVerifiesOnOneOpenLine) {
   EXPECT_EQ(run.process.status, 1);
   EXPECT_EQ(run.memory, kFactoryMemory);
   EXPECT_EQ(run.ending, "summary: the device ended in performance mode");
-  const SimRun equal = chatter.get(), sent = prefix.get();
+  // One after another: runs side by side on one loaded JACK server have
+  // been seen to lose their connections.
+  const SimRun equal = runUnderSim({"verify", same}, {"--fault", "chatterdump"}, nullptr, nullptr, kQuick);
+  const SimRun sent = runUnderSim({"verify", more}, {}, nullptr, nullptr, kQuick);
   EXPECT_EQ(equal.process.out, "the device holds exactly " + same + " (4 messages, 4096 bytes; 6 other MIDI messages "
                                "ignored)\n");
   EXPECT_EQ(equal.process.status, 0);
