@@ -139,6 +139,7 @@ fi
 
 # The ids README.md lists under "Known misses", and the ids whose entries
 # carry a missed: line, one a line and sorted.
+# shellcheck disable=SC2016  # the backquotes are the text looked for
 documented_misses() { sed -n '/^## Known misses/,/^## /s/^- `\([^`]*\)`.*/\1/p' "$here/README.md" | sort; }
 listed_misses() {
   local i
