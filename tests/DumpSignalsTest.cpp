@@ -67,7 +67,7 @@ struct Shot {
 // came before the wait would end it all the same.)
 void awaitTheWait(const std::string& trace) {
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  EXPECT_EQ(traceIn(trace).times.size(), 13u) << "a key while waiting for the dump";
+  EXPECT_EQ(traceIn(trace).times.size(), 13u) << "the keys while pmckeys waits for the dump";
 }
 
 struct Case {
