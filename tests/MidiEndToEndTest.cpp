@@ -48,6 +48,8 @@ MidiBytes joined(const Messages& messages) {
 }
 
 const MidiBytes kSaved = joined({sysex(1024, 0x11), {0xF0, 0x7D, 0x01, 0xF7}, sysex(300, 0x22)});
+// What the simulated device holds.
+const MidiBytes kImage = joined(DeviceMemory(DeviceMemory::DEFAULT_DUMP).dump());
 
 // A folder of its own for the files of one test.
 struct Folder : ScratchFolder {
@@ -106,7 +108,8 @@ TEST(Midi, FilesAndMidiSystemsAreCheckedBeforeAnything) {
       badWait("-1000"),
       {{"backup", fresh}, {}, alsa, 1},  // before the serial line: no word of the board
       {{"backup"}, {}, "pmckeys: usage: pmckeys backup FILE\n", 2},
-      {{"restore", good, "x"}, {}, "pmckeys: usage: pmckeys restore FILE\n", 2},
+      {{"restore", good, "x"}, {}, "pmckeys: usage: pmckeys restore FILE [--no-verify]\n", 2},
+      {{"restore", "--no-verify"}, {}, "pmckeys: cannot read --no-verify: No such file or directory\n", 1},
       {{"verify"}, {}, "pmckeys: usage: pmckeys verify FILE\n", 2},
       {{"verify", good}, {}, alsa, 1},
       {{"verify", folder.file("empty.syx", {})}, {}, "pmckeys: " + folder.path + "/empty.syx is not a SysEx dump: it is "
@@ -228,21 +231,35 @@ TEST(MidiOnJack, BackupThroughTheSimulatedDevice) {
   EXPECT_GT(plain.times[13] - plain.times[12], 1.311 + 8.5);
   EXPECT_LT(plain.times[13] - plain.times[12], 1.311 + 8.5 + 0.8);
   const std::string file = folders[0].path + "/" + name;
-  const MidiBytes image = joined(DeviceMemory(DeviceMemory::DEFAULT_DUMP).dump());
-  EXPECT_EQ(takeFile(file), std::string(image.begin(), image.end()));
+  EXPECT_EQ(takeFile(file), std::string(kImage.begin(), kImage.end()));
 }
 
-TEST(MidiOnJack, BackupFactoryResetAndRestoreBringTheUserContentBack) {
+// Side by side on one server: a restore ends with its check, which finds
+// the device holding the file; with a message lost on the way in, the check
+// finds the device as it was.
+TEST(MidiOnJack, ARestoreEndsWithItsCheck) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
   Folder folder;
-  const SimRun run = runUnderSim({"backup", folder.path + "/patches.syx"}, {}, nullptr,
-                                 R"("$@" && "$1" factorypresets enter enter && "$1" restore "$3")", kQuick);
+  const std::string saved = folder.file("saved.syx", joined(DeviceMemory(2048).dump()));  // not what it holds
+  std::future<SimRun> cut = std::async(std::launch::async, [&] {
+    return runUnderSim({"restore", saved}, {"--fault", "droprestore"}, nullptr, nullptr, kQuick);
+  });
+  const SimRun run = runUnderSim({"restore", saved}, {}, nullptr, nullptr, kQuick);
+  const std::string sent = "sent 2 messages, 2048 bytes from " + saved + "\n";
+  EXPECT_EQ(run.process.out, sent + "the device holds exactly " + saved + " (2 messages, 2048 bytes)\n");
   EXPECT_EQ(run.process.status, 0) << run.process.err;
-  EXPECT_EQ(run.process.out, "saved 4 messages, 4096 bytes to " + folder.path + "/patches.syx (two dumps agreed)\n" +
-                                 "sent 4 messages, 4096 bytes from " + folder.path + "/patches.syx\n");
-  EXPECT_NE(run.trace.find("CARRIED OUT on a real device: factory reset"), std::string::npos);
-  EXPECT_EQ(run.memory, kRestoredMemory);
+  EXPECT_EQ(run.memory.substr(0, 36), "other content, restored from a dump ");
+  const SimRun dropped = cut.get();
+  EXPECT_EQ(dropped.process.out, sent);
+  EXPECT_EQ(dropped.process.err, "pmckeys: restore of " + saved + " did not take: the device's memory differs from " +
+                                     saved + " (first at byte 7); restore the file again\n");
+  EXPECT_EQ(dropped.process.status, 1);
+  EXPECT_EQ(dropped.memory, kUserMemory);
+  for (const SimRun* restore : {&run, &dropped}) {
+    EXPECT_EQ(restore->times.size(), 27u);
+    EXPECT_EQ(restore->ending, "summary: the device ended in performance mode");
+  }
 }
 
 // What arrives on a port until it has been quiet for a second.
@@ -296,6 +313,10 @@ TEST(MidiOnJack, RestoreSendsTheFileToThePortChosenByName) {
   };
   for (const Case& c : empty) check(c);
   std::unique_ptr<MidiInput> in = must(peer->openVirtualInput("in")), otherIn = must(other->openVirtualInput("in"));
+  // Sent all the same where nothing can check it: no input to take a dump from, no board to ask for one.
+  EXPECT_EQ(check({{"restore", file}, {{"PMCKEYS_MIDI_OUT", "Peer"}}, "", 0}),
+            "sent 3 messages, 1328 bytes from " + file + "; not verified: no MIDI input port\n");
+  EXPECT_EQ(arrivals(*in), kSaved);
   std::unique_ptr<MidiOutput> out = must(peer->openVirtualOutput("out"));
   EXPECT_EQ(check({{"--list-midi"}, {}, "", 0}), "in  peer out:out\nout peer in:in\nout other in:in\n");
   for (const Case& c : two) check(c);
@@ -305,11 +326,11 @@ TEST(MidiOnJack, RestoreSendsTheFileToThePortChosenByName) {
            kNoBoard + std::string("pmckeys: no board on the serial line: the dump cannot be started\n"),
            1});
   }
-  EXPECT_EQ(check({{"restore", file}, {{"PMCKEYS_MIDI_OUT", "Peer"}}, "", 0}),
-            "sent 3 messages, 1328 bytes from " + file + "\n");
+  EXPECT_EQ(check({{"restore", file}, {{"PMCKEYS_MIDI_OUT", "Peer"}, {"PMCKEYS_DEVICE", "/nonexistent"}}, kNoBoard, 0}),
+            "sent 3 messages, 1328 bytes from " + file + "; not verified: no board on the serial line\n");
   EXPECT_EQ(arrivals(*otherIn), MidiBytes());
   EXPECT_EQ(arrivals(*in), kSaved);
-  EXPECT_EQ(check({{"restore", full}, {{"PMCKEYS_MIDI_OUT", "Peer"}}, "", 0}),
+  EXPECT_EQ(check({{"restore", full, "--no-verify"}, {{"PMCKEYS_MIDI_OUT", "Peer"}}, "", 0}),
             "sent 2 messages, " + std::to_string(longest.size()) + " bytes from " + full + "\n");
   EXPECT_EQ(arrivals(*in), longest);
   // One byte more is lost on the way: the limit is the real one, not one below it.
@@ -318,32 +339,42 @@ TEST(MidiOnJack, RestoreSendsTheFileToThePortChosenByName) {
   EXPECT_EQ(arrivals(*in), MidiBytes());
 }
 
-// The port a restore sends to is closed, or the JACK server stopped, once
-// the second of four messages (1 s apart) has arrived.
+// Once the second of four messages (2.6 s on the cable each, 1 s apart) has
+// arrived, the port a restore sends to is closed, or the JACK server stopped
+// or frozen. A message counts as sent only when the cable has carried it: a
+// port gone meanwhile leaves it uncounted. A frozen server takes nothing:
+// after 5 s without a cycle the restore ends, within 10 s of the freeze.
 TEST(MidiOnJack, ARestoreWhosePortGoesAwayFails) {
-  const std::string mix =
-      " after 2 of 4 messages: the device may hold a mix of old and new content; restore the file again\n";
-  for (const bool stopServer : {false, true}) {
+  enum How { CLOSE, STOP, FREEZE };
+  const std::string mix = " messages: the device may hold a mix of old and new content; restore the file again\n";
+  const struct {
+    How how;
+    std::string err;
+  } cases[] = {{CLOSE, "pmckeys: the MIDI port <peer in:in> went away after 1 of 4" + mix},
+               {STOP, "pmckeys: the JACK server stopped after 1 of 4" + mix},
+               {FREEZE, "pmckeys: the JACK server ran no cycle for 5 s after 2 of 4" + mix}};
+  for (const auto& c : cases) {
     JackServer jack;
     ASSERT_TRUE(jack.running());
     Folder folder;
-    const std::string file = folder.file("patches.syx", joined(Messages(4, sysex(1024, 0x11))));
+    const std::string file = folder.file("patches.syx", joined(Messages(4, sysex(8192, 0x11))));
     std::unique_ptr<MidiSystem> peer = must(RtMidiSystem::open("peer"));
     std::unique_ptr<MidiInput> in = must(peer->openVirtualInput("in"));
     ProcessOptions options;
     options.env = {{"PMCKEYS_SYSEX_PAUSE_MS", "1000"}};
-    std::future<ProcessResult> restore =
-        std::async(std::launch::async, [&] { return runProcess(PMCKEYS_BINARY, {"restore", file}, options); });
+    std::future<ProcessResult> restore = std::async(
+        std::launch::async, [&] { return runProcess(PMCKEYS_BINARY, {"restore", file, "--no-verify"}, options); });
     MidiBytes message;
-    EXPECT_TRUE(in->receive(message, 10000) && in->receive(message, 10000));
-    if (stopServer) {
-      jack.stop();
-    } else {
-      in.reset();
-    }
+    EXPECT_TRUE(in->receive(message, 20000) && in->receive(message, 20000));
+    const auto gone = std::chrono::steady_clock::now();
+    if (c.how == STOP) jack.stop();
+    if (c.how == CLOSE) in.reset();
+    if (c.how == FREEZE) jack.signal(SIGSTOP);
     const ProcessResult result = restore.get();
+    EXPECT_LT(std::chrono::steady_clock::now() - gone, std::chrono::seconds(10));
+    if (c.how == FREEZE) jack.signal(SIGCONT);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, (stopServer ? "pmckeys: the JACK server stopped" : "pmckeys: the MIDI port <peer in:in> went away") + mix);
+    EXPECT_EQ(result.err, c.err);
     EXPECT_EQ(result.status, 1);
   }
 }
@@ -392,14 +423,14 @@ TEST(MidiOnJack, AScriptBacksUpResetsRestoresAndVerifiesOnOneOpenLine) {
   ASSERT_TRUE(jack.running());
   Folder folder;
   const std::string file = folder.path + "/patches.syx";
-  const MidiBytes image = joined(DeviceMemory(DeviceMemory::DEFAULT_DUMP).dump());
+  const MidiBytes& image = kImage;
   MidiBytes longer = image;
   longer.insert(longer.end(), {0xF0, 0x7D, 0x01, 0xF7});
   const std::string same = folder.file("same.syx", image), more = folder.file("more.syx", longer);
-  const std::string script = "backup " + file + "\nfactorypresets enter enter\nhome\nrestore " + file + "\nverify " +
-                             file + "\nfactorypresets enter enter\nhome\nverify " + file + "\n";
+  const std::string script = "backup " + file + "\nfactorypresets enter enter\nhome\nrestore " + file +
+                             "\nfactorypresets enter enter\nhome\nverify " + file + "\n";
   const SimRun run = runUnderSim({"--script", "-"}, {}, script.c_str(), nullptr, kQuick);
-  EXPECT_EQ(run.process.err, "pmckeys: -:8: the device's memory differs from " + file + " (first at byte 8)\n");
+  EXPECT_EQ(run.process.err, "pmckeys: -:7: the device's memory differs from " + file + " (first at byte 8)\n");
   EXPECT_EQ(run.process.out, "saved 4 messages, 4096 bytes to " + file + " (two dumps agreed)\nsent 4 messages, 4096 "
                              "bytes from " + file + "\nthe device holds exactly " + file + " (4 messages, 4096 bytes)\n");
   EXPECT_EQ(run.process.status, 1);

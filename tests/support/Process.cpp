@@ -68,6 +68,8 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
   command.argv = {options.argv0.empty() ? program : options.argv0};
   command.argv.insert(command.argv.end(), args.begin(), args.end());
   command.env.assign(options.env.begin(), options.env.end());
+  command.defaultStopSignals = true;
+  command.ignored = options.ignoredSignals;
   command.in = options.input != nullptr ? in[0] : ChildCommand::DISCARD;
   command.out = options.output != nullptr ? open(options.output, O_WRONLY) : out[1];
   command.err = err[1];

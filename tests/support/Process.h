@@ -23,6 +23,7 @@ struct ProcessOptions {
   std::map<std::string, std::string> env;  // variables to set ("" value: unset)
   int timeoutSeconds = 60;                 // then the process is killed
   bool errorTerminal = false;              // standard error on a pseudo-terminal, not a pipe
+  std::vector<int> ignoredSignals;         // as nohup leaves them; the other stop signals at their defaults
 };
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
