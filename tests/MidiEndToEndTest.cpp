@@ -429,6 +429,13 @@ TEST(MidiOnJack, AScriptBacksUpResetsRestoresAndVerifiesOnOneOpenLine) {
   const std::string same = folder.file("same.syx", image), more = folder.file("more.syx", longer);
   const std::string script = "backup " + file + "\nfactorypresets enter enter\nhome\nrestore " + file +
                              "\nfactorypresets enter enter\nhome\nverify " + file + "\n";
+  // The restore of a file the backup writes checks its own settings before anything runs.
+  std::map<std::string, std::string> badPause = kQuick;
+  badPause["PMCKEYS_SYSEX_PAUSE_MS"] = "1001";
+  const SimRun refused = runUnderSim({"--script", "-"}, {}, script.c_str(), nullptr, badPause);
+  EXPECT_EQ(refused.process.err, "pmckeys: -:4: PMCKEYS_SYSEX_PAUSE_MS must be a whole number of milliseconds from 0 "
+                                 "to 1000, not <1001>\n");
+  EXPECT_EQ(refused.bytes, "");
   const SimRun run = runUnderSim({"--script", "-"}, {}, script.c_str(), nullptr, kQuick);
   EXPECT_EQ(run.process.err, "pmckeys: -:7: the device's memory differs from " + file + " (first at byte 8)\n");
   EXPECT_EQ(run.process.out, "saved 4 messages, 4096 bytes to " + file + " (two dumps agreed)\nsent 4 messages, 4096 "
