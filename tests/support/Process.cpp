@@ -75,6 +75,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
   command.err = err[1];
   const auto start = Clock::now();
   const pid_t pid = command.start("runProcess");
+  if (options.started != nullptr) *options.started = pid;
   for (int fd : std::set<int>{in[0], out[1], err[1], command.out}) close(fd);
   signal(SIGPIPE, SIG_IGN);
   if (options.input != nullptr && write(in[1], options.input, strlen(options.input)) < 0) {
