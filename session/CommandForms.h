@@ -37,6 +37,9 @@ struct CommandForm {
   // of its own instead: its refusals, and its keys on that model. written:
   // the files that earlier lines of the script will have written.
   int (*check)(const Words& words, std::set<std::string>& written) = nullptr;
+  // The words the form's one argument may be, which the console's Tab
+  // completion offers after it; null where any token may follow.
+  std::vector<std::string> (*arguments)() = nullptr;
 };
 
 class CommandForms {
