@@ -181,7 +181,7 @@ const CommandForms kForms({
     {CommandForm::KEYWORD, "CABLE", nullptr, "cable", "how to wire the cable and the board", runCable, 0},
     {CommandForm::KEYWORD, "COMMANDS", nullptr, "commands", "list the key names and compound commands",
      runCommands, 0},
-    {CommandForm::KEYWORD, "MAP", nullptr, "map [PLACE]", "draw the menus as a Graphviz graph, PLACE's route bold",
+    {CommandForm::KEYWORD, "MAP", nullptr, "map [PLACE]", "write the menus as a Graphviz graph, the way to PLACE bold",
      runMap, 0, false, nullptr, MenuMap::places},
     {CommandForm::KEYWORD, "PMCCHANNEL", nullptr, "pmcchannel CHANNEL",
      "set the device's MIDI channel (1 to 16) and return", runChannel, 0, true},

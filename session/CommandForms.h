@@ -12,6 +12,7 @@
 #define PMCKEYS_SESSION_COMMANDFORMS_H
 
 #include <iosfwd>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -67,6 +68,9 @@ public:
   // exactly).
   std::vector<std::string> words(bool session = false) const;
   std::vector<std::string> options() const;
+  // The words a form's one argument may be, by the form's word, for the
+  // forms that have such a list.
+  std::map<std::string, std::vector<std::string>> arguments() const;
 
   // One line of a help screen: a form's synopsis and what it does.
   static void writeLine(std::ostream& out, const std::string& synopsis, const std::string& summary);
