@@ -96,7 +96,8 @@ Nodes buildNodes() {
   Nodes nodes;
   nodes[MenuModel::PERFORMANCE_MODE] = Node();
   for (std::size_t i = 0; i < kCompoundCommandCount; ++i) {
-    if (places.count(kCompoundCommands[i].name) != 0) nodes[kCompoundCommands[i].name] = namedNode(kCompoundCommands[i]);
+    const CompoundCommand& command = kCompoundCommands[i];
+    if (places.count(command.name) != 0) nodes[command.name] = namedNode(command);
   }
   addUnnamedSteps(MenuModel::topLevel(), nodes);
   return nodes;
@@ -125,6 +126,8 @@ std::string wrapped(const std::string& text) {
   return label + line;
 }
 
+std::string shade(const char* rgb, bool faded) { return quoted(rgb + std::string(faded ? kFaded : "")); }
+
 std::string label(const std::string& name, const Node& node) {
   const std::size_t keys = node.codes.size();
   std::string text = name + "\n" + std::to_string(keys) + (keys == 1 ? " key" : " keys");
@@ -135,7 +138,7 @@ std::string label(const std::string& name, const Node& node) {
 class Writer {
 public:
   Writer(std::ostream& out, const std::string& route)
-      : fOut(out), fNodes(buildNodes()), fFaded(!route.empty()), fTarget(route) {
+      : fOut(out), fNodes(buildNodes()), fTarget(route), fFaded(!route.empty()) {
     for (std::string at = route; !at.empty(); at = fNodes.at(at).from) fRoute.insert(at);
   }
 
@@ -154,19 +157,16 @@ public:
   }
 
 private:
-  std::string colour(const char* rgb) const { return quoted(rgb + std::string(fFaded ? kFaded : "")); }
-
   void node(const std::string& name, const std::string& indent) {
     const Node& node = fNodes.at(name);
     const bool red = !node.warning.empty(), onRoute = fRoute.count(name) != 0;
     const char* border = node.refused ? kOrange : red ? kRed : kInk;
     const char* fill = red ? kRedFill : name == MenuModel::PERFORMANCE_MODE ? kHome : kPaper;
     const bool faded = fFaded && !onRoute;
-    const auto shade = [faded](const char* rgb) { return quoted(rgb + std::string(faded ? kFaded : "")); };
     fOut << indent << quoted(name) << " [label=" << label(name, node) << ", style=\"rounded,filled"
-         << (node.step ? ",dashed" : "") << "\", color=" << shade(border) << ", fillcolor=" << shade(fill)
-         << ", fontcolor=" << shade(red ? kRed : kInk) << ", penwidth=" << (node.refused ? 3 : 1) + (onRoute ? 2 : 0)
-         << "];\n";
+         << (node.step ? ",dashed" : "") << "\", color=" << shade(border, faded) << ", fillcolor=" << shade(fill, faded)
+         << ", fontcolor=" << shade(red ? kRed : kInk, faded)
+         << ", penwidth=" << (node.refused ? 3 : 1) + (onRoute ? 2 : 0) << "];\n";
   }
 
   // A list is a cluster: its items in one column, each item's steps in a
@@ -201,20 +201,21 @@ private:
     const Node& node = fNodes.at(name);
     // Down a column the edge would run through its label: the label stands beside it.
     const bool flat = fFlat.count(name) != 0;
-    fOut << "  " << quoted(node.from) << " -> " << quoted(name) << (flat ? " [xlabel=" : " [label=") << quoted(node.key);
+    fOut << "  " << quoted(node.from) << " -> " << quoted(name) << (flat ? " [xlabel=" : " [label=")
+         << quoted(node.key);
     if (flat) fOut << ", constraint=false";
     if (fRoute.count(name) != 0) {
       fOut << ", style=bold, penwidth=3";
     } else if (fFaded) {
-      fOut << ", color=" << colour(kInk) << ", fontcolor=" << colour(kInk);
+      fOut << ", color=" << shade(kInk, true) << ", fontcolor=" << shade(kInk, true);
     }
     fOut << "];\n";
   }
 
   std::ostream& fOut;
   const Nodes fNodes;
-  const bool fFaded;
-  const std::string fTarget;
+  const std::string fTarget;  // the end of the route, or ""
+  const bool fFaded;          // everything off the route is faded
   std::set<std::string> fRoute;
   std::set<std::string> fFlat;  // the places whose edge runs down a column
 };
