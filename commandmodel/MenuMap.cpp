@@ -144,7 +144,7 @@ public:
 
   void write() {
     fOut << "digraph \"PMC 10 menus\" {\n"
-         << "  graph [rankdir=LR, nodesep=0.18, ranksep=0.3, fontname=\"Helvetica\", fontsize=12, "
+         << "  graph [rankdir=LR, nodesep=0.18, ranksep=0.25, fontname=\"Helvetica\", fontsize=12, "
             "labelloc=t, labeljust=l, label="
          << quoted(kLegend + (fFaded ? "Bold: the keys from performance mode to " + fTarget + ".\n" : ""), "\\l")
          << "];\n"
