@@ -391,6 +391,41 @@ TEST(MidiOnJack, ARestoreCutShortSaysHowFarItCame) {
   }
 }
 
+// A server that refuses what pmckeys asks of it: the connection of its own
+// port (it takes a while before a connection is in the running graph, and
+// a message written before is lost) or a port at all. Nothing is sent, no
+// key pressed.
+TEST(MidiOnJack, AConnectionThatDoesNotComeUpStopsTheRunBeforeAnything) {
+  Folder folder;
+  const std::string file = folder.file("patches.syx", kSaved), fresh = folder.path + "/new.syx";
+  const std::map<std::string, std::string> env = {{"PMCKEYS_MIDI_IN", "peer"}, {"PMCKEYS_MIDI_OUT", "peer"}};
+  const struct {
+    std::vector<std::string> server, args;
+    std::string err;
+  } cases[] = {
+      {{"-a", "A"}, {"restore", file, "--no-verify"},
+       "pmckeys: the JACK connection from <pmckeys-PID-01:out> to <peer in:in> did not come up within 5 s\n"},
+      {{"-a", "A"}, {"backup", fresh},
+       "pmckeys: the JACK connection from <peer out:out> to <pmckeys-PID-01:in> did not come up within 5 s\n"},
+      {{"-p", "7"}, {"restore", file, "--no-verify"}, "pmckeys: MidiOutJack::openPort: JACK error creating port\n"},
+  };
+  for (const auto& c : cases) {
+    JackServer jack(c.server);
+    ASSERT_TRUE(jack.running());
+    std::unique_ptr<MidiSystem> peer = must(RtMidiSystem::open("peer"));
+    std::unique_ptr<MidiInput> in = must(peer->openVirtualInput("in"));
+    std::unique_ptr<MidiOutput> out = must(peer->openVirtualOutput("out"));
+    ProcessOptions options;
+    options.env = env;
+    const ProcessResult result = runProcess(PMCKEYS_BINARY, c.args, options);
+    EXPECT_EQ(std::regex_replace(result.err, std::regex("pmckeys-[0-9]+"), "pmckeys-PID"), c.err);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(arrivals(*in), MidiBytes());
+  }
+  EXPECT_EQ(folder.listing(), "patches.syx\n");
+}
+
 // The device played by the test, its keypad on a pseudo-terminal and its
 // MIDI OUT on a port of the test's own: when the 13th key of the way to the
 // dump has come, it sends one message and its port goes away. The way back

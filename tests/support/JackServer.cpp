@@ -31,7 +31,7 @@ bool answers() {
 
 }  // namespace
 
-JackServer::JackServer() {
+JackServer::JackServer(std::vector<std::string> options) : fOptions(std::move(options)) {
   setenv("PMCKEYS_MIDI_API", "jack", 1);
   jack_set_error_function(quiet);
   jack_set_info_function(quiet);
@@ -52,7 +52,9 @@ void JackServer::start(int slot) {
     return;
   }
   ChildCommand jackd;
-  jackd.argv = {"jackd", "-n", name, "--no-realtime", "-d", "dummy", "-p", std::to_string(kPeriod)};
+  jackd.argv = {"jackd", "-n", name, "--no-realtime"};
+  jackd.argv.insert(jackd.argv.end(), fOptions.begin(), fOptions.end());
+  jackd.argv.insert(jackd.argv.end(), {"-d", "dummy", "-p", std::to_string(kPeriod)});
   jackd.out = jackd.err = ChildCommand::DISCARD;
   fPid = jackd.start("JackServer");
   // Up to 30 s: a loaded machine starts it slowly.

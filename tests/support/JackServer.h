@@ -17,10 +17,12 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 class JackServer {
 public:
-  JackServer();
+  // options: more of jackd's own, before the backend ("-a", "A").
+  explicit JackServer(std::vector<std::string> options = {});
   ~JackServer();
   JackServer(const JackServer&) = delete;
   JackServer& operator=(const JackServer&) = delete;
@@ -35,6 +37,7 @@ public:
 private:
   void start(int slot);
 
+  std::vector<std::string> fOptions;
   pid_t fPid = -1;
   int fLock = -1;
   bool fRunning = false;
