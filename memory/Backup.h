@@ -31,6 +31,7 @@ public:
 
 private:
   Result<> refusal() const;  // what run() refuses before it opens anything
+  std::string shownFile() const;  // FILE as the messages show it
   // Opens the device and takes its dump twice; the first when both agree.
   static Result<DeviceDump::Taken> takeTwice(DeviceDump& device);
   // What the result line says in brackets: that the dumps agreed, how many

@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "frontend/Conversions.h"
 #include "memory/DeviceDump.h"
 #include "memory/ReportFailure.h"
 #include "midi/SysexData.h"
@@ -24,9 +25,10 @@ int Verify::check(const std::set<std::string>& written) const {
 std::string Verify::difference(const MidiBytes& dump, const MidiBytes& saved) const {
   const std::size_t differ = SysexData::firstDifference(dump, saved);
   if (differ == std::string::npos) return "";
-  const std::string start = "the device's memory differs from " + fFile + " (";
+  const std::string file = Conversions::shown(fFile, Conversions::Shown::FileName);
+  const std::string start = "the device's memory differs from " + file + " (";
   if (differ < dump.size() && differ < saved.size()) return start + "first at byte " + std::to_string(differ) + ")";
-  return start + "the device sent " + std::to_string(dump.size()) + " bytes, " + fFile + " holds " +
+  return start + "the device sent " + std::to_string(dump.size()) + " bytes, " + file + " holds " +
          std::to_string(saved.size()) + ")";
 }
 
@@ -42,7 +44,7 @@ int Verify::run() {
   const std::string differs = difference(dump.value().bytes, saved.bytes);
   if (!differs.empty()) return reportFailure(differs);
   const std::string others = DeviceDump::othersNote(dump.value());
-  std::cout << "the device holds exactly " << fFile << " (" << DeviceDump::count(saved.messages.size(), "message")
+  std::cout << "the device holds exactly " << Conversions::shown(fFile, Conversions::Shown::FileName) << " (" << DeviceDump::count(saved.messages.size(), "message")
             << ", " << saved.bytes.size() << " bytes" << (others.empty() ? "" : "; " + others) << ")" << std::endl;
   return EXIT_DONE;
 }
