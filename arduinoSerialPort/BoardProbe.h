@@ -2,9 +2,10 @@
 // the first key need not wait out the whole start-up pause. It sends PROBE at
 // once and again every PROBE_INTERVAL_MS, at most MAX_PROBES times, until a
 // line READY comes (ending in a line feed, or a carriage return and a line
-// feed, as a sketch's Serial.println() sends it). Then it takes the answers to the probes still on their
-// way (one line per probe sent, or until QUIET_MS pass without a byte), so
-// that none is taken later for the reply to a key. A board that does not
+// feed, as a sketch's Serial.println() sends it). Then it takes the answers
+// to the probes still on their way (one line per probe sent, or until
+// QUIET_MS pass without a byte); one that comes later still is read past by
+// the key port, never taken for the reply to a key. A board that does not
 // answer (a firmware without the probe, or a board still in its bootloader)
 // gets the whole start-up pause, as it did before there was a probe.
 //

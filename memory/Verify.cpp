@@ -44,7 +44,7 @@ int Verify::run() {
   const std::string differs = difference(dump.value().bytes, saved.bytes);
   if (!differs.empty()) return reportFailure(differs);
   const std::string others = DeviceDump::othersNote(dump.value());
-  std::cout << "the device holds exactly " << Conversions::shown(fFile, Conversions::Shown::FileName) << " (" << DeviceDump::count(saved.messages.size(), "message")
-            << ", " << saved.bytes.size() << " bytes" << (others.empty() ? "" : "; " + others) << ")" << std::endl;
+  std::cout << "the device holds exactly " << Conversions::shown(fFile, Conversions::Shown::FileName) << " ("
+            << DeviceDump::count(saved.messages.size(), "message") << ", " << saved.bytes.size() << " bytes" << (others.empty() ? "" : "; " + others) << ")" << std::endl;
   return EXIT_DONE;
 }

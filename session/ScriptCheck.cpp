@@ -98,7 +98,9 @@ ScriptCheck::Result ScriptCheck::check(const std::vector<std::string>& words) {
   if (status != 0 && result.messages.empty()) result.messages.push_back("the command would fail");
   if (result.plan.readsAnswers) {
     const std::string problem = terminalProblem();
-    if (!problem.empty()) result.messages.push_back(Conversions::shown(words.front()) + " reads its answers from /dev/tty: " + problem);
+    if (!problem.empty()) {
+      result.messages.push_back(Conversions::shown(words.front()) + " reads its answers from /dev/tty: " + problem);
+    }
   }
   return result;
 }
