@@ -173,11 +173,12 @@ std::string withoutPid(const std::string& text) {
 // process id: the dump saved when the two agree, and nothing saved when the
 // device's dump is missing, cut short, changed or not over when the capture
 // ended; the device is back in performance mode either way. A name as long as
-// the folder takes is saved (the temporary name is short).
+// the folder takes is saved (the temporary name is short); the line end in it
+// does not split the result line.
 TEST(MidiOnJack, BackupThroughTheSimulatedDevice) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
-  const std::string name = std::string(251, 'p') + ".syx";
+  const std::string name = std::string(250, 'p') + "\n.syx";
   const struct {
     std::vector<std::string> simOptions;
     std::map<std::string, std::string> env;
@@ -218,7 +219,7 @@ TEST(MidiOnJack, BackupThroughTheSimulatedDevice) {
   std::vector<SimRun> done;
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     const SimRun& run = done.emplace_back(runs[i].get());
-    EXPECT_EQ(std::regex_replace(run.process.out, std::regex(folders[i].path + "/p+\\.syx"), "FILE"), cases[i].out);
+    EXPECT_EQ(std::regex_replace(run.process.out, std::regex(folders[i].path + "/p+\\\\x0a\\.syx"), "FILE"), cases[i].out);
     EXPECT_EQ(withoutPid(run.process.err), cases[i].err);
     EXPECT_EQ(run.process.status, cases[i].err.empty() ? 0 : 1);
     EXPECT_EQ(run.ending, "summary: the device ended in performance mode");
@@ -290,8 +291,8 @@ TEST(MidiOnJack, RestoreSendsTheFileToThePortChosenByName) {
        "pmckeys: 2 MIDI output ports on JACK: name one in PMCKEYS_MIDI_OUT (a part of its name will do)" + there,
        1},
       {{"restore", file},
-       {{"PMCKEYS_MIDI_OUT", "synth"}},
-       "pmckeys: no MIDI output port on JACK matches PMCKEYS_MIDI_OUT=<synth>" + there,
+       {{"PMCKEYS_MIDI_OUT", "syn\tth"}},
+       "pmckeys: no MIDI output port on JACK matches PMCKEYS_MIDI_OUT=<syn\\x09th>" + there,
        1},
       {{"restore", file},
        {{"PMCKEYS_MIDI_OUT", "IN"}},
@@ -484,7 +485,8 @@ TEST(MidiOnJack, AScriptBacksUpResetsRestoresAndVerifiesOnOneOpenLine) {
   const MidiBytes& image = kImage;
   MidiBytes longer = image;
   longer.insert(longer.end(), {0xF0, 0x7D, 0x01, 0xF7});
-  const std::string same = folder.file("same.syx", image), more = folder.file("more.syx", longer);
+  const std::string same = folder.file("same\t.syx", image), more = folder.file("more\n.syx", longer);
+  const std::string shownSame = folder.path + "/same\\x09.syx", shownMore = folder.path + "/more\\x0a.syx";
   const std::string script = "backup " + file + "\nfactorypresets enter enter\nhome\nrestore " + file +
                              "\nfactorypresets enter enter\nhome\nverify " + file + "\n";
   // The restore of a file the backup writes checks its own settings before anything runs.
@@ -505,11 +507,11 @@ TEST(MidiOnJack, AScriptBacksUpResetsRestoresAndVerifiesOnOneOpenLine) {
   // been seen to lose their connections.
   const SimRun equal = runUnderSim({"verify", same}, {"--fault", "chatterdump"}, nullptr, nullptr, kQuick);
   const SimRun sent = runUnderSim({"verify", more}, {}, nullptr, nullptr, kQuick);
-  EXPECT_EQ(equal.process.out, "the device holds exactly " + same + " (4 messages, 4096 bytes; 6 other MIDI messages "
+  EXPECT_EQ(equal.process.out, "the device holds exactly " + shownSame + " (4 messages, 4096 bytes; 6 other MIDI messages "
                                "ignored)\n");
   EXPECT_EQ(equal.process.status, 0);
-  EXPECT_EQ(sent.process.err, "pmckeys: the device's memory differs from " + more + " (the device sent 4096 bytes, " +
-                                  more + " holds 4100)\n");
+  EXPECT_EQ(sent.process.err, "pmckeys: the device's memory differs from " + shownMore + " (the device sent 4096 "
+                                  "bytes, " + shownMore + " holds 4100)\n");
   EXPECT_EQ(sent.process.status, 1);
   for (const SimRun* verify : {&equal, &sent}) EXPECT_EQ(verify->times.size(), 27u);
 }
