@@ -11,10 +11,12 @@
 #include "arduinoSerialPort/SerialPortBusyException.h"
 #include "arduinoSerialPort/SerialPortList.h"
 #include "commandmodel/Dad10.h"
+#include "commandmodel/MenuMap.h"
 #include "commandmodel/ReturnCheck.h"
 #include "frontend/App.h"
 #include "frontend/Conversions.h"
 #include "frontend/HelpScreens.h"
+#include "frontend/MapForm.h"
 #include "memory/Backup.h"
 #include "memory/Restore.h"
 #include "memory/Verify.h"
@@ -109,7 +111,7 @@ int runCommands(const Words&) {
 // of several names was meant.
 bool oneFile(const Words& args) {
   if (args.size() == 2) return true;
-  std::cerr << "pmckeys: usage: pmckeys " << args.front() << " FILE" << std::endl;
+  std::cerr << "pmckeys: usage: pmckeys " << Conversions::shown(args.front()) << " FILE" << std::endl;
   return false;
 }
 
@@ -160,7 +162,9 @@ int runListPorts(const Words& args) {
     std::cerr << "no serial devices found" << std::endl;
     return EXIT_NOT_DONE;
   }
-  for (const std::string& port : ports) std::cout << port << std::endl;
+  for (const std::string& port : ports) {
+    std::cout << Conversions::shown(port, Conversions::Shown::FileName) << std::endl;
+  }
   return EXIT_DONE;
 }
 
@@ -197,6 +201,8 @@ const CommandForms kForms({
     {CommandForm::KEYWORD, "CABLE", nullptr, "cable", "how to wire the cable and the board", runCable, 0},
     {CommandForm::KEYWORD, "COMMANDS", nullptr, "commands", "list the key names and compound commands",
      runCommands, 0},
+    {CommandForm::KEYWORD, "MAP", nullptr, "map [PLACE]", "write the menus as a Graphviz graph, the way to PLACE bold",
+     runMap, 0, false, nullptr, MenuMap::places},
     {CommandForm::KEYWORD, "PMCCHANNEL", nullptr, "pmcchannel CHANNEL",
      "set the device's MIDI channel (1 to 16) and return", runChannel, 0, true},
     {CommandForm::KEYWORD, "CALIBRATEPEDAL", nullptr, "calibratepedal PEDAL",
@@ -230,7 +236,7 @@ const CommandForms kForms({
 
 int runOption(const CommandForm& option, const Words& args) {
   if (args.size() > static_cast<std::size_t>(option.maxArgs) + 1) {
-    std::cerr << "pmckeys: unexpected argument <" << args[option.maxArgs + 1] << ">" << std::endl;
+    std::cerr << "pmckeys: unexpected argument <" << Conversions::shown(args[option.maxArgs + 1]) << ">" << std::endl;
     return EXIT_USAGE;
   }
   return option.run(args);

@@ -22,6 +22,15 @@ DeviceDump::~DeviceDump() { StopRequest::clear(); }
 
 Result<> DeviceDump::refusal() { return failureIf(QuietWait::settingMs().error()); }
 
+Result<> DeviceDump::scriptRefusal() {
+  Result<> refused = refusal();
+  if (!refused) return refused;
+  MidiConnection midi;
+  Result<> opened = midi.open();
+  if (!opened) return opened;
+  return failureIf(midi.choose(MidiSystem::Direction::In).error());
+}
+
 void DeviceDump::pressKeys() {
   Dad10& dad10 = *Dad10::getInstance();
   dad10.pressKey(kDumpScreen, false);
@@ -46,7 +55,7 @@ std::string DeviceDump::retakeNote(const Taken& dump, const std::string& name) {
 Result<> DeviceDump::open() {
   const Result<std::string> port = fMidi.choose(MidiSystem::Direction::In);
   if (!port) return Failed(port.error());
-  const Result<> opened = openInput(port.value());
+  Result<> opened = openInput(port.value());
   if (!opened) return opened;
   if (boardReady()) return Done();
   return Failed("no board on the serial line: the dump cannot be started");

@@ -121,6 +121,8 @@ TEST(DumpSignals, StopABackupOnTheCommandLineAndInAScript) {
   const Case cases[] = {
       {{"backup", file}, nullptr, {{13, true, SIGINT}}, "pmckeys: backup stopped by Ctrl-C: " + kBack, 130},
       {{"backup", file}, nullptr, {{3, false, SIGTERM}}, "pmckeys: backup stopped by SIGTERM: " + kBack, 143},
+      {{"backup", file}, nullptr, {{3, false, SIGINT}, {5, false, SIGTERM}}, "pmckeys: backup stopped by SIGTERM: " + kBack,
+       143},
       {{"backup", file}, nullptr, {{13, true, SIGHUP}, {16, false, SIGHUP}}, "pmckeys: backup stopped by SIGHUP: " + kBack,
        129},
       {{"--script", "-"},

@@ -19,6 +19,7 @@
 #include "simulator/SimulatedBoard.h"
 #include "tests/support/Expected.h"
 #include "tests/support/JackServer.h"
+#include "tests/support/LateClient.h"
 #include "tests/support/Must.h"
 #include "tests/support/PseudoTerminalIo.h"
 #include "tests/support/Process.h"
@@ -48,6 +49,8 @@ MidiBytes joined(const Messages& messages) {
 }
 
 const MidiBytes kSaved = joined({sysex(1024, 0x11), {0xF0, 0x7D, 0x01, 0xF7}, sysex(300, 0x22)});
+// What the simulated device holds.
+const MidiBytes kImage = joined(DeviceMemory(DeviceMemory::DEFAULT_DUMP).dump());
 
 // A folder of its own for the files of one test.
 struct Folder : ScratchFolder {
@@ -106,7 +109,8 @@ TEST(Midi, FilesAndMidiSystemsAreCheckedBeforeAnything) {
       badWait("-1000"),
       {{"backup", fresh}, {}, alsa, 1},  // before the serial line: no word of the board
       {{"backup"}, {}, "pmckeys: usage: pmckeys backup FILE\n", 2},
-      {{"restore", good, "x"}, {}, "pmckeys: usage: pmckeys restore FILE\n", 2},
+      {{"restore", good, "x"}, {}, "pmckeys: usage: pmckeys restore FILE [--no-verify]\n", 2},
+      {{"restore", "--no-verify"}, {}, "pmckeys: cannot read --no-verify: No such file or directory\n", 1},
       {{"verify"}, {}, "pmckeys: usage: pmckeys verify FILE\n", 2},
       {{"verify", good}, {}, alsa, 1},
       {{"verify", folder.file("empty.syx", {})}, {}, "pmckeys: " + folder.path + "/empty.syx is not a SysEx dump: it is "
@@ -169,11 +173,12 @@ std::string withoutPid(const std::string& text) {
 // process id: the dump saved when the two agree, and nothing saved when the
 // device's dump is missing, cut short, changed or not over when the capture
 // ended; the device is back in performance mode either way. A name as long as
-// the folder takes is saved (the temporary name is short).
+// the folder takes is saved (the temporary name is short); the line end in it
+// does not split the result line.
 TEST(MidiOnJack, BackupThroughTheSimulatedDevice) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
-  const std::string name = std::string(251, 'p') + ".syx";
+  const std::string name = std::string(250, 'p') + "\n.syx";
   const struct {
     std::vector<std::string> simOptions;
     std::map<std::string, std::string> env;
@@ -214,7 +219,7 @@ TEST(MidiOnJack, BackupThroughTheSimulatedDevice) {
   std::vector<SimRun> done;
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     const SimRun& run = done.emplace_back(runs[i].get());
-    EXPECT_EQ(std::regex_replace(run.process.out, std::regex(folders[i].path + "/p+\\.syx"), "FILE"), cases[i].out);
+    EXPECT_EQ(std::regex_replace(run.process.out, std::regex(folders[i].path + "/p+\\\\x0a\\.syx"), "FILE"), cases[i].out);
     EXPECT_EQ(withoutPid(run.process.err), cases[i].err);
     EXPECT_EQ(run.process.status, cases[i].err.empty() ? 0 : 1);
     EXPECT_EQ(run.ending, "summary: the device ended in performance mode");
@@ -229,21 +234,35 @@ TEST(MidiOnJack, BackupThroughTheSimulatedDevice) {
   EXPECT_GT(plain.times[13] - plain.times[12], 1.311 + 8.5);
   EXPECT_LT(plain.times[13] - plain.times[12], 1.311 + 8.5 + 3.5);
   const std::string file = folders[0].path + "/" + name;
-  const MidiBytes image = joined(DeviceMemory(DeviceMemory::DEFAULT_DUMP).dump());
-  EXPECT_EQ(takeFile(file), std::string(image.begin(), image.end()));
+  EXPECT_EQ(takeFile(file), std::string(kImage.begin(), kImage.end()));
 }
 
-TEST(MidiOnJack, BackupFactoryResetAndRestoreBringTheUserContentBack) {
+// Side by side on one server: a restore ends with its check, which finds
+// the device holding the file; with a message lost on the way in, the check
+// finds the device as it was.
+TEST(MidiOnJack, ARestoreEndsWithItsCheck) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
   Folder folder;
-  const SimRun run = runUnderSim({"backup", folder.path + "/patches.syx"}, {}, nullptr,
-                                 R"("$@" && "$1" factorypresets enter enter && "$1" restore "$3")", kQuick);
+  const std::string saved = folder.file("saved.syx", joined(DeviceMemory(2048).dump()));  // not what it holds
+  std::future<SimRun> cut = std::async(std::launch::async, [&] {
+    return runUnderSim({"restore", saved}, {"--fault", "droprestore"}, nullptr, nullptr, kQuick);
+  });
+  const SimRun run = runUnderSim({"restore", saved}, {}, nullptr, nullptr, kQuick);
+  const std::string sent = "sent 2 messages, 2048 bytes from " + saved + "\n";
+  EXPECT_EQ(run.process.out, sent + "the device holds exactly " + saved + " (2 messages, 2048 bytes)\n");
   EXPECT_EQ(run.process.status, 0) << run.process.err;
-  EXPECT_EQ(run.process.out, "saved 4 messages, 4096 bytes to " + folder.path + "/patches.syx (two dumps agreed)\n" +
-                                 "sent 4 messages, 4096 bytes from " + folder.path + "/patches.syx\n");
-  EXPECT_NE(run.trace.find("CARRIED OUT on a real device: factory reset"), std::string::npos);
-  EXPECT_EQ(run.memory, kRestoredMemory);
+  EXPECT_EQ(run.memory.substr(0, 36), "other content, restored from a dump ");
+  const SimRun dropped = cut.get();
+  EXPECT_EQ(dropped.process.out, sent);
+  EXPECT_EQ(dropped.process.err, "pmckeys: restore of " + saved + " did not take: the device's memory differs from " +
+                                     saved + " (first at byte 7); restore the file again\n");
+  EXPECT_EQ(dropped.process.status, 1);
+  EXPECT_EQ(dropped.memory, kUserMemory);
+  for (const SimRun* restore : {&run, &dropped}) {
+    EXPECT_EQ(restore->times.size(), 27u);
+    EXPECT_EQ(restore->ending, "summary: the device ended in performance mode");
+  }
 }
 
 // What arrives on a port until it has been quiet for a second.
@@ -273,8 +292,8 @@ TEST(MidiOnJack, RestoreSendsTheFileToThePortChosenByName) {
        "pmckeys: 2 MIDI output ports on JACK: name one in PMCKEYS_MIDI_OUT (a part of its name will do)" + there,
        1},
       {{"restore", file},
-       {{"PMCKEYS_MIDI_OUT", "synth"}},
-       "pmckeys: no MIDI output port on JACK matches PMCKEYS_MIDI_OUT=<synth>" + there,
+       {{"PMCKEYS_MIDI_OUT", "syn\tth"}},
+       "pmckeys: no MIDI output port on JACK matches PMCKEYS_MIDI_OUT=<syn\\x09th>" + there,
        1},
       {{"restore", file},
        {{"PMCKEYS_MIDI_OUT", "IN"}},
@@ -297,6 +316,11 @@ TEST(MidiOnJack, RestoreSendsTheFileToThePortChosenByName) {
   };
   for (const Case& c : empty) check(c);
   std::unique_ptr<MidiInput> in = must(peer->openVirtualInput("in")), otherIn = must(other->openVirtualInput("in"));
+  // Sent all the same where nothing can check it: no input to take a dump from, no board to ask for one.
+  const std::string one = folder.file("one.syx", sysex(1024, 0x11));
+  EXPECT_EQ(check({{"restore", one}, {{"PMCKEYS_MIDI_OUT", "Peer"}}, "", 0}),
+            "sent 1 message, 1024 bytes from " + one + "; not verified: no MIDI input port\n");
+  EXPECT_EQ(arrivals(*in), sysex(1024, 0x11));
   std::unique_ptr<MidiOutput> out = must(peer->openVirtualOutput("out"));
   EXPECT_EQ(check({{"--list-midi"}, {}, "", 0}), "in  peer out:out\nout peer in:in\nout other in:in\n");
   for (const Case& c : two) check(c);
@@ -306,11 +330,11 @@ TEST(MidiOnJack, RestoreSendsTheFileToThePortChosenByName) {
            kNoBoard + std::string("pmckeys: no board on the serial line: the dump cannot be started\n"),
            1});
   }
-  EXPECT_EQ(check({{"restore", file}, {{"PMCKEYS_MIDI_OUT", "Peer"}}, "", 0}),
-            "sent 3 messages, 1328 bytes from " + file + "\n");
+  EXPECT_EQ(check({{"restore", file}, {{"PMCKEYS_MIDI_OUT", "Peer"}, {"PMCKEYS_DEVICE", "/nonexistent"}}, kNoBoard, 0}),
+            "sent 3 messages, 1328 bytes from " + file + "; not verified: no board on the serial line\n");
   EXPECT_EQ(arrivals(*otherIn), MidiBytes());
   EXPECT_EQ(arrivals(*in), kSaved);
-  EXPECT_EQ(check({{"restore", full}, {{"PMCKEYS_MIDI_OUT", "Peer"}}, "", 0}),
+  EXPECT_EQ(check({{"restore", full, "--no-verify"}, {{"PMCKEYS_MIDI_OUT", "Peer"}}, "", 0}),
             "sent 2 messages, " + std::to_string(longest.size()) + " bytes from " + full + "\n");
   EXPECT_EQ(arrivals(*in), longest);
   // One byte more is lost on the way: the limit is the real one, not one below it.
@@ -319,40 +343,104 @@ TEST(MidiOnJack, RestoreSendsTheFileToThePortChosenByName) {
   EXPECT_EQ(arrivals(*in), MidiBytes());
 }
 
-// The port a restore sends to is closed, or the JACK server stopped, once
-// the second of four messages (1 s apart) has arrived.
-TEST(MidiOnJack, ARestoreWhosePortGoesAwayFails) {
-  const std::string mix =
-      " after 2 of 4 messages: the device may hold a mix of old and new content; restore the file again\n";
-  for (const bool stopServer : {false, true}) {
+// Once the second of four messages (1.3 s on the cable each, 1 s apart) has
+// arrived, the port a restore sends to is closed, the JACK server stopped or
+// frozen, or pmckeys signalled. A message counts as sent only when the cable
+// has carried it: a port gone meanwhile leaves it uncounted. A frozen server
+// takes nothing: after 5 s without a cycle the restore ends, within 10 s of
+// the freeze. A signal lets the message on its way end whole, then stops. A
+// cycle the server missed may have lost data: without a check to prove the
+// restore, it fails.
+TEST(MidiOnJack, ARestoreCutShortSaysHowFarItCame) {
+  enum How { CLOSE, STOP, FREEZE, SIGNAL, LATE };
+  const std::string mix = " messages: the device may hold a mix of old and new content; restore the file again\n";
+  const struct {
+    How how;
+    int signal;
+    std::string err;
+    int status;
+  } cases[] = {{CLOSE, 0, "pmckeys: the MIDI port <peer in:in> went away after 1 of 4" + mix, 1},
+               {STOP, 0, "pmckeys: the JACK server stopped after 1 of 4" + mix, 1},
+               {FREEZE, 0, "pmckeys: the JACK server ran no cycle for 5 s after 2 of 4" + mix, 1},
+               {SIGNAL, SIGINT, "pmckeys: restore stopped by Ctrl-C after 2 of 4" + mix, 130},
+               {SIGNAL, SIGTERM, "pmckeys: restore stopped by SIGTERM after 2 of 4" + mix, 143},
+               {SIGNAL, SIGHUP, "pmckeys: restore stopped by SIGHUP after 2 of 4" + mix, 129},
+               {LATE, 0, "pmckeys: the JACK server missed a cycle after 1 of 4 messages: the device may hold a mix of "
+                         "old and new content; verify FILE or restore it again\n", 1}};
+  for (const auto& c : cases) {
     JackServer jack;
     ASSERT_TRUE(jack.running());
+    LateClient late;
     Folder folder;
-    const std::string file = folder.file("patches.syx", joined(Messages(4, sysex(1024, 0x11))));
+    const std::string file = folder.file("patches.syx", joined(Messages(4, sysex(4096, 0x11))));
     std::unique_ptr<MidiSystem> peer = must(RtMidiSystem::open("peer"));
     std::unique_ptr<MidiInput> in = must(peer->openVirtualInput("in"));
+    std::atomic<pid_t> pmckeys{0};
     ProcessOptions options;
     options.env = {{"PMCKEYS_SYSEX_PAUSE_MS", "1000"}};
-    std::future<ProcessResult> restore =
-        std::async(std::launch::async, [&] { return runProcess(PMCKEYS_BINARY, {"restore", file}, options); });
+    options.started = &pmckeys;
+    std::future<ProcessResult> restore = std::async(
+        std::launch::async, [&] { return runProcess(PMCKEYS_BINARY, {"restore", file, "--no-verify"}, options); });
     MidiBytes message;
-    EXPECT_TRUE(in->receive(message, 10000) && in->receive(message, 10000));
-    if (stopServer) {
-      jack.stop();
-    } else {
-      in.reset();
-    }
+    EXPECT_TRUE(in->receive(message, 20000) && in->receive(message, 20000));
+    const auto gone = std::chrono::steady_clock::now();
+    if (c.how == STOP) jack.stop();
+    if (c.how == CLOSE) in.reset();
+    if (c.how == FREEZE) jack.signal(SIGSTOP);
+    if (c.how == SIGNAL) kill(pmckeys, c.signal);
+    if (c.how == LATE) late.overrun(3);
     const ProcessResult result = restore.get();
+    EXPECT_LT(std::chrono::steady_clock::now() - gone, std::chrono::seconds(10));
+    if (c.how == FREEZE) jack.signal(SIGCONT);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, (stopServer ? "pmckeys: the JACK server stopped" : "pmckeys: the MIDI port <peer in:in> went away") + mix);
-    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(std::regex_replace(result.err, std::regex(file), "FILE"), c.err);
+    EXPECT_EQ(result.status, c.status);
+    if (c.how == SIGNAL) {
+      EXPECT_EQ(arrivals(*in), MidiBytes()) << "nothing after the two whole messages";
+    }
   }
+}
+
+// A server that refuses what pmckeys asks of it: the connection of its own
+// port (it takes a while before a connection is in the running graph, and
+// a message written before is lost) or a port at all. Nothing is sent, no
+// key pressed.
+TEST(MidiOnJack, AConnectionThatDoesNotComeUpStopsTheRunBeforeAnything) {
+  Folder folder;
+  const std::string file = folder.file("patches.syx", kSaved), fresh = folder.path + "/new.syx";
+  const std::map<std::string, std::string> env = {{"PMCKEYS_MIDI_IN", "peer"}, {"PMCKEYS_MIDI_OUT", "peer"}};
+  const struct {
+    std::vector<std::string> server, args;
+    std::string err;
+  } cases[] = {
+      {{"-a", "A"}, {"restore", file, "--no-verify"},
+       "pmckeys: the JACK connection from <pmckeys-PID-01:out> to <peer in:in> did not come up within 5 s\n"},
+      {{"-a", "A"}, {"backup", fresh},
+       "pmckeys: the JACK connection from <peer out:out> to <pmckeys-PID-01:in> did not come up within 5 s\n"},
+      {{"-p", "7"}, {"restore", file, "--no-verify"}, "pmckeys: MidiOutJack::openPort: JACK error creating port\n"},
+  };
+  for (const auto& c : cases) {
+    JackServer jack(c.server);
+    ASSERT_TRUE(jack.running());
+    std::unique_ptr<MidiSystem> peer = must(RtMidiSystem::open("peer"));
+    std::unique_ptr<MidiInput> in = must(peer->openVirtualInput("in"));
+    std::unique_ptr<MidiOutput> out = must(peer->openVirtualOutput("out"));
+    ProcessOptions options;
+    options.env = env;
+    const ProcessResult result = runProcess(PMCKEYS_BINARY, c.args, options);
+    EXPECT_EQ(std::regex_replace(result.err, std::regex("pmckeys-[0-9]+"), "pmckeys-PID"), c.err);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(arrivals(*in), MidiBytes());
+  }
+  EXPECT_EQ(folder.listing(), "patches.syx\n");
 }
 
 // The device played by the test, its keypad on a pseudo-terminal and its
 // MIDI OUT on a port of the test's own: when the 13th key of the way to the
-// dump has come, it sends one message and its port goes away. The way back
-// is pressed all the same.
+// dump has come, its port goes away before any message. The port is looked
+// for every second while pmckeys waits for the first message: the way back
+// comes within seconds, not when the 30 s for the first message have run out.
 TEST(MidiOnJack, ABackupWhosePortGoesAwaySavesNothing) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
@@ -361,28 +449,29 @@ TEST(MidiOnJack, ABackupWhosePortGoesAwaySavesNothing) {
   std::string keys;
   std::unique_ptr<MidiSystem> peer = must(RtMidiSystem::open("peer"));
   std::unique_ptr<MidiOutput> out = must(peer->openVirtualOutput("out"));
-  std::unique_ptr<MidiInput> beside = must(peer->openInput("peer out:out"));  // gets what pmckeys gets
   ProcessOptions options;
   options.env = {{"PMCKEYS_DEVICE", board.slavePath()}};
   std::future<ProcessResult> backup = std::async(std::launch::async, [&] {
     return runProcess(PMCKEYS_BINARY, {"backup", folder.path + "/patches.syx"}, options);
   });
   struct pollfd line = {board.master(), POLLIN, 0};
+  std::chrono::steady_clock::time_point gone, back;
   for (char key = 0; backup.wait_for(std::chrono::seconds(0)) != std::future_status::ready;) {
     if (poll(&line, 1, 100) != 1 || read(board.master(), &key, 1) != 1 || key == '?') continue;  // no probe here
     keys += key;
     answer(board, SimulatedBoard::REPLY);
     if (keys.size() == 13) {
-      must(out->send(sysex(100, 0x11)));
-      MidiBytes message;  // a port closed before a JACK cycle took the message would take it along
-      EXPECT_TRUE(beside->receive(message, 10000));
       out.reset();
+      gone = std::chrono::steady_clock::now();
     }
+    if (keys.size() == 14) back = std::chrono::steady_clock::now();
   }
   const ProcessResult result = backup.get();
   EXPECT_EQ(result.err, "pmckeys: the MIDI port <peer out:out> went away during the dump; nothing saved\n");
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(keys, "MMMMEEMMMMMEE" "SSSSSSESESSSSE");  // the way to the dump, the way back
+  // Seen within the second between two looks; unlooked for, 30 s.
+  EXPECT_LT(back - gone, std::chrono::seconds(10));
   EXPECT_EQ(folder.listing(), "");
 }
 
@@ -395,14 +484,22 @@ TEST(MidiOnJack, AScriptBacksUpResetsRestoresAndVerifiesOnOneOpenLine) {
   ASSERT_TRUE(jack.running());
   Folder folder;
   const std::string file = folder.path + "/patches.syx";
-  const MidiBytes image = joined(DeviceMemory(DeviceMemory::DEFAULT_DUMP).dump());
+  const MidiBytes& image = kImage;
   MidiBytes longer = image;
   longer.insert(longer.end(), {0xF0, 0x7D, 0x01, 0xF7});
-  const std::string same = folder.file("same.syx", image), more = folder.file("more.syx", longer);
-  const std::string script = "backup " + file + "\nfactorypresets enter enter\nhome\nrestore " + file + "\nverify " +
-                             file + "\nfactorypresets enter enter\nhome\nverify " + file + "\n";
+  const std::string same = folder.file("same\t.syx", image), more = folder.file("more\n.syx", longer);
+  const std::string shownSame = folder.path + "/same\\x09.syx", shownMore = folder.path + "/more\\x0a.syx";
+  const std::string script = "backup " + file + "\nfactorypresets enter enter\nhome\nrestore " + file +
+                             "\nfactorypresets enter enter\nhome\nverify " + file + "\n";
+  // The restore of a file the backup writes checks its own settings before anything runs.
+  std::map<std::string, std::string> badPause = kQuick;
+  badPause["PMCKEYS_SYSEX_PAUSE_MS"] = "1001";
+  const SimRun refused = runUnderSim({"--script", "-"}, {}, script.c_str(), nullptr, badPause);
+  EXPECT_EQ(refused.process.err, "pmckeys: -:4: PMCKEYS_SYSEX_PAUSE_MS must be a whole number of milliseconds from 0 "
+                                 "to 1000, not <1001>\n");
+  EXPECT_EQ(refused.bytes, "");
   const SimRun run = runUnderSim({"--script", "-"}, {}, script.c_str(), nullptr, kQuick);
-  EXPECT_EQ(run.process.err, "pmckeys: -:8: the device's memory differs from " + file + " (first at byte 8)\n");
+  EXPECT_EQ(run.process.err, "pmckeys: -:7: the device's memory differs from " + file + " (first at byte 8)\n");
   EXPECT_EQ(run.process.out, "saved 4 messages, 4096 bytes to " + file + " (two dumps agreed)\nsent 4 messages, 4096 "
                              "bytes from " + file + "\nthe device holds exactly " + file + " (4 messages, 4096 bytes)\n");
   EXPECT_EQ(run.process.status, 1);
@@ -412,11 +509,11 @@ TEST(MidiOnJack, AScriptBacksUpResetsRestoresAndVerifiesOnOneOpenLine) {
   // been seen to lose their connections.
   const SimRun equal = runUnderSim({"verify", same}, {"--fault", "chatterdump"}, nullptr, nullptr, kQuick);
   const SimRun sent = runUnderSim({"verify", more}, {}, nullptr, nullptr, kQuick);
-  EXPECT_EQ(equal.process.out, "the device holds exactly " + same + " (4 messages, 4096 bytes; 6 other MIDI messages "
+  EXPECT_EQ(equal.process.out, "the device holds exactly " + shownSame + " (4 messages, 4096 bytes; 6 other MIDI messages "
                                "ignored)\n");
   EXPECT_EQ(equal.process.status, 0);
-  EXPECT_EQ(sent.process.err, "pmckeys: the device's memory differs from " + more + " (the device sent 4096 bytes, " +
-                                  more + " holds 4100)\n");
+  EXPECT_EQ(sent.process.err, "pmckeys: the device's memory differs from " + shownMore + " (the device sent 4096 "
+                                  "bytes, " + shownMore + " holds 4100)\n");
   EXPECT_EQ(sent.process.status, 1);
   for (const SimRun* verify : {&equal, &sent}) EXPECT_EQ(verify->times.size(), 27u);
 }

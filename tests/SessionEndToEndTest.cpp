@@ -63,6 +63,10 @@ TEST(Script, IsCheckedWholeBeforeAnythingIsPressed) {
   // The line was never opened: the check takes a tenth of a second, an
   // open at least the 1.6 s the board's reset takes.
   EXPECT_LT(run.process.seconds, 1.5);
+  const SimRun firstBad = runUnderSim({"--script", "-"}, {}, "pmcchannel 17\nmenu\nhome\n");  // good lines after it
+  EXPECT_EQ(firstBad.process.err, "pmckeys: -:1: Dad10::setDad10Channel called with invalid channel : <17>\n");
+  EXPECT_EQ(firstBad.process.status, 1);
+  EXPECT_EQ(firstBad.bytes, "");
   ProcessOptions options;
   options.input = "cable\ncalibratepedal 1\n";
   const ProcessResult noTerminal = runProcess("/usr/bin/setsid", {PMCKEYS_BINARY, "--script", "-"}, options);
@@ -185,7 +189,8 @@ TEST(Console, HelpCommentsCompletionAndAQuestionBeforeLeavingTheMenus) {
   EXPECT_TRUE(terminal.waitFor("  quit                        console: end it (so does Ctrl-D)\nTab completes"));
   terminal.type("menu # a comment\n");
   EXPECT_TRUE(terminal.waitFor("comment\n  EDITPATCH\nEDITPATCH> ")) << terminal.screen();
-  for (const auto& c : {std::make_pair("Cal", "Calibratepedal "), std::make_pair("EXITEDITM", "EXITEDITMENU ")}) {
+  for (const auto& c : {std::make_pair("Cal", "Calibratepedal "), std::make_pair("EXITEDITM", "EXITEDITMENU "),
+                        std::make_pair("map pr", "map pressenterreset ")}) {  // a place, not PREV
     terminal.type(c.first);
     terminal.press("Tab");
     EXPECT_TRUE(terminal.waitFor(std::string("EDITPATCH> ") + c.second)) << terminal.screen();
