@@ -14,7 +14,7 @@ RtMidiInput::RtMidiInput(std::unique_ptr<RtMidiIn> midi, RtMidiSystem& system, c
 }
 
 RtMidiInput::~RtMidiInput() {
-  if (!fSystem.retire(*fMidi)) fMidi.release();  // NOLINT(bugprone-unused-return-value): kept to the end on purpose
+  if (!fSystem.retire(*fMidi)) RtMidiSystem::park(fMidi.release());
 }
 
 MidiPortState RtMidiInput::portState() { return fSystem.portState(*fMidi, fPort); }

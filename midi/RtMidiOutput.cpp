@@ -10,7 +10,7 @@ RtMidiOutput::RtMidiOutput(std::unique_ptr<RtMidiOut> midi, RtMidiSystem& system
 }
 
 RtMidiOutput::~RtMidiOutput() {
-  if (!fSystem.retire(*fMidi)) fMidi.release();  // NOLINT(bugprone-unused-return-value): kept to the end on purpose
+  if (!fSystem.retire(*fMidi)) RtMidiSystem::park(fMidi.release());
 }
 
 MidiPortState RtMidiOutput::portState() { return fSystem.portState(*fMidi, fPort); }

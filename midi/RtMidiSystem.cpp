@@ -165,6 +165,11 @@ bool RtMidiSystem::retire(RtMidi& midi) {
   return true;
 }
 
+void RtMidiSystem::park(RtMidi* midi) {
+  static auto* const parked = new std::vector<RtMidi*>();
+  parked->push_back(midi);
+}
+
 MidiCycles RtMidiSystem::cycles() {
   if (!fWatch) return {};
   MidiCycles cycles;

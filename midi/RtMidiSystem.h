@@ -53,9 +53,11 @@ public:
   // Takes an RtMidi object out of use before it is destroyed. On JACK its
   // port is closed and a cycle let pass, so that no process callback of its
   // own still runs on what its destructor frees. False on a server that
-  // runs no cycles any more: the object must then be left as it is, for
-  // its destructor would wait for the server forever.
+  // runs no cycles any more: the object must then be parked, for its
+  // destructor would wait for the server forever.
   bool retire(RtMidi& midi);
+  // Keeps `midi` reachable, never destroyed, to the end of the process.
+  static void park(RtMidi* midi);
 
 private:
   RtMidiSystem(int api, const std::string& clientName, std::unique_ptr<JackWatch> watch);
