@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <future>
 #include <regex>
 
@@ -17,9 +18,11 @@
 #include "simulator/DeviceMemory.h"
 #include "simulator/PseudoTerminal.h"
 #include "simulator/SimulatedBoard.h"
+#include "tests/support/Alsa.h"
 #include "tests/support/Expected.h"
 #include "tests/support/JackServer.h"
 #include "tests/support/Must.h"
+#include "tests/support/OutsideDevice.h"
 #include "tests/support/PseudoTerminalIo.h"
 #include "tests/support/Process.h"
 #include "tests/support/SimRun.h"
@@ -34,13 +37,6 @@ using Messages = std::vector<MidiBytes>;
 // and come without pauses.
 const std::map<std::string, std::string> kQuick = {{"PMCKEYS_DUMP_WAIT_MS", "1000"}};
 
-MidiBytes sysex(std::size_t size, unsigned char fill) {
-  MidiBytes message(size, fill);
-  message.front() = 0xF0;
-  message.back() = 0xF7;
-  return message;
-}
-
 MidiBytes joined(const Messages& messages) {
   MidiBytes bytes;
   for (const MidiBytes& message : messages) bytes.insert(bytes.end(), message.begin(), message.end());
@@ -51,11 +47,6 @@ const MidiBytes kSaved = joined({sysex(1024, 0x11), {0xF0, 0x7D, 0x01, 0xF7}, sy
 
 // A folder of its own for the files of one test.
 struct Folder : ScratchFolder {
-  std::string file(const std::string& name, const MidiBytes& bytes) const {
-    std::ofstream(path + "/" + name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return path + "/" + name;
-  }
   std::string listing() const { return runProcess("/bin/ls", {"-A", path}).out; }
 };
 
@@ -71,8 +62,13 @@ struct Case {
 TEST(Midi, FilesAndMidiSystemsAreCheckedBeforeAnything) {
   Folder folder;
   const std::string good = folder.file("good.syx", kSaved), fresh = folder.path + "/new.syx";
-  const std::string alsa =
-      "pmckeys: no MIDI system: the ALSA sequencer is not available (is the snd-seq module loaded?)\n";
+  // No MIDI system: ALSA's sequencer where the machine has none, else a JACK server that does not run.
+  const int sequencer = open("/dev/snd/seq", O_RDWR);
+  const std::map<std::string, std::string> none = sequencer < 0 ? std::map<std::string, std::string>{{"PMCKEYS_MIDI_API", "alsa"}}
+      : std::map<std::string, std::string>{{"PMCKEYS_MIDI_API", "jack"}, {"JACK_DEFAULT_SERVER", "pmckeys-none"}};
+  const std::string alsa = sequencer < 0 ? "pmckeys: no MIDI system: the ALSA sequencer is not available (is the "
+      "snd-seq module loaded?)\n" : "pmckeys: no MIDI system: no JACK server is running\n";
+  close(sequencer);
   const auto refused = [&](const std::string& name, const MidiBytes& bytes, const std::string& why) {
     return Case{{"restore", folder.file(name, bytes)},
                 {},
@@ -138,7 +134,8 @@ TEST(Midi, FilesAndMidiSystemsAreCheckedBeforeAnything) {
   };
   for (const Case& c : cases) {
     ProcessOptions options;
-    options.env = {{"PMCKEYS_MIDI_API", "alsa"}, {"PMCKEYS_DEVICE", "/nonexistent/pmckeys-test"}};
+    options.env = none;
+    options.env["PMCKEYS_DEVICE"] = "/nonexistent/pmckeys-test";
     for (const auto& var : c.env) options.env[var.first] = var.second;
     const ProcessResult result = runProcess(PMCKEYS_BINARY, c.args, options);
     EXPECT_EQ(result.out, "") << c.args[0] << " " << c.err;
@@ -318,50 +315,63 @@ TEST(MidiOnJack, RestoreSendsTheFileToThePortChosenByName) {
   EXPECT_EQ(arrivals(*in), MidiBytes());
 }
 
-// The port a restore sends to is closed, or the JACK server stopped, once
-// the second of four messages (1 s apart) has arrived.
+// The full name of the port of a program of the test's own, as pmckeys sees it.
+std::string portOf(const std::string& program, MidiSystem::Direction direction) {
+  for (const std::string& port : must(RtMidiSystem::open("pmckeys-test"))->ports(direction)) {
+    if (port.compare(0, program.size() + 1, program + ":") == 0) return port;
+  }
+  return "no port of " + program;
+}
+
+// The port a restore sends to is taken away by goAway (closed, or its JACK
+// server stopped) once the second of four messages (1 s apart) has arrived;
+// pmckeys says `gone` (with PORT for the port's name).
+void restoreWhosePortGoesAway(const std::function<void(std::unique_ptr<MidiInput>&)>& goAway, const std::string& gone) {
+  Folder folder;
+  const std::string file = folder.file("patches.syx", joined(Messages(4, sysex(1024, 0x11))));
+  std::unique_ptr<MidiSystem> peer = must(RtMidiSystem::open("peer"));
+  std::unique_ptr<MidiInput> in = must(peer->openVirtualInput("in"));
+  ProcessOptions options;
+  options.env = {{"PMCKEYS_SYSEX_PAUSE_MS", "1000"}, {"PMCKEYS_MIDI_OUT", "peer in"}};
+  const std::string port = portOf("peer in", MidiSystem::Direction::Out);
+  std::future<ProcessResult> restore =
+      std::async(std::launch::async, [&] { return runProcess(PMCKEYS_BINARY, {"restore", file}, options); });
+  MidiBytes message;
+  EXPECT_TRUE(in->receive(message, 10000) && in->receive(message, 10000));
+  goAway(in);
+  const ProcessResult result = restore.get();
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, std::regex_replace(gone, std::regex("PORT"), port) + " after 2 of 4 messages: the device may "
+            "hold a mix of old and new content; restore the file again\n");
+  EXPECT_EQ(result.status, 1);
+}
+
 TEST(MidiOnJack, ARestoreWhosePortGoesAwayFails) {
-  const std::string mix =
-      " after 2 of 4 messages: the device may hold a mix of old and new content; restore the file again\n";
   for (const bool stopServer : {false, true}) {
     JackServer jack;
     ASSERT_TRUE(jack.running());
-    Folder folder;
-    const std::string file = folder.file("patches.syx", joined(Messages(4, sysex(1024, 0x11))));
-    std::unique_ptr<MidiSystem> peer = must(RtMidiSystem::open("peer"));
-    std::unique_ptr<MidiInput> in = must(peer->openVirtualInput("in"));
-    ProcessOptions options;
-    options.env = {{"PMCKEYS_SYSEX_PAUSE_MS", "1000"}};
-    std::future<ProcessResult> restore =
-        std::async(std::launch::async, [&] { return runProcess(PMCKEYS_BINARY, {"restore", file}, options); });
-    MidiBytes message;
-    EXPECT_TRUE(in->receive(message, 10000) && in->receive(message, 10000));
-    if (stopServer) {
-      jack.stop();
-    } else {
-      in.reset();
-    }
-    const ProcessResult result = restore.get();
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, (stopServer ? "pmckeys: the JACK server stopped" : "pmckeys: the MIDI port <peer in:in> went away") + mix);
-    EXPECT_EQ(result.status, 1);
+    restoreWhosePortGoesAway([&](std::unique_ptr<MidiInput>& in) { stopServer ? jack.stop() : in.reset(); },
+                             stopServer ? "pmckeys: the JACK server stopped" : "pmckeys: the MIDI port <PORT> went away");
   }
+}
+
+TEST_F(Alsa, ARestoreWhosePortGoesAwayFails) {
+  restoreWhosePortGoesAway([](std::unique_ptr<MidiInput>& in) { in.reset(); }, "pmckeys: the MIDI port <PORT> went away");
 }
 
 // The device played by the test, its keypad on a pseudo-terminal and its
 // MIDI OUT on a port of the test's own: when the 13th key of the way to the
 // dump has come, it sends one message and its port goes away. The way back
 // is pressed all the same.
-TEST(MidiOnJack, ABackupWhosePortGoesAwaySavesNothing) {
-  JackServer jack;
-  ASSERT_TRUE(jack.running());
+void backupWhosePortGoesAway() {
   Folder folder;
   PseudoTerminal board;
   std::string keys;
   std::unique_ptr<MidiSystem> peer = must(RtMidiSystem::open("peer"));
   std::unique_ptr<MidiOutput> out = must(peer->openVirtualOutput("out"));
   ProcessOptions options;
-  options.env = {{"PMCKEYS_DEVICE", board.slavePath()}};
+  options.env = {{"PMCKEYS_DEVICE", board.slavePath()}, {"PMCKEYS_MIDI_IN", "peer out"}};
+  const std::string port = portOf("peer out", MidiSystem::Direction::In);
   std::future<ProcessResult> backup = std::async(std::launch::async, [&] {
     return runProcess(PMCKEYS_BINARY, {"backup", folder.path + "/patches.syx"}, options);
   });
@@ -377,11 +387,19 @@ TEST(MidiOnJack, ABackupWhosePortGoesAwaySavesNothing) {
     }
   }
   const ProcessResult result = backup.get();
-  EXPECT_EQ(result.err, "pmckeys: the MIDI port <peer out:out> went away during the dump; nothing saved\n");
+  EXPECT_EQ(result.err, "pmckeys: the MIDI port <" + port + "> went away during the dump; nothing saved\n");
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(keys, "MMMMEEMMMMMEE" "SSSSSSESESSSSE");  // the way to the dump, the way back
   EXPECT_EQ(folder.listing(), "");
 }
+
+TEST(MidiOnJack, ABackupWhosePortGoesAwaySavesNothing) {
+  JackServer jack;
+  ASSERT_TRUE(jack.running());
+  backupWhosePortGoesAway();
+}
+
+TEST_F(Alsa, ABackupWhosePortGoesAwaySavesNothing) { backupWhosePortGoesAway(); }
 
 // The same as one script, on one open line, and verify: the restore is
 // checked when it runs, after the backup that writes its file; the device
