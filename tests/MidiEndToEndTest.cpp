@@ -404,10 +404,9 @@ TEST_F(Alsa, ABackupWhosePortGoesAwaySavesNothing) { backupWhosePortGoesAway(); 
 // The same as one script, on one open line, and verify: the restore is
 // checked when it runs, after the backup that writes its file; the device
 // holds the file after the restore, and no longer after a factory reset.
-// After it, verify against files of the test's own.
-TEST(MidiOnJack, AScriptBacksUpResetsRestoresAndVerifiesOnOneOpenLine) {
-  JackServer jack;
-  ASSERT_TRUE(jack.running());
+// After it, verify against files of the test's own. Its first five lines
+// are the README's demo.
+void scriptOnOneOpenLine() {
   Folder folder;
   const std::string file = folder.path + "/patches.syx";
   const MidiBytes image = joined(DeviceMemory(DeviceMemory::DEFAULT_DUMP).dump());
@@ -435,5 +434,13 @@ TEST(MidiOnJack, AScriptBacksUpResetsRestoresAndVerifiesOnOneOpenLine) {
   EXPECT_EQ(sent.process.status, 1);
   for (const SimRun* verify : {&equal, &sent}) EXPECT_EQ(verify->times.size(), 27u);
 }
+
+TEST(MidiOnJack, AScriptBacksUpResetsRestoresAndVerifiesOnOneOpenLine) {
+  JackServer jack;
+  ASSERT_TRUE(jack.running());
+  scriptOnOneOpenLine();
+}
+
+TEST_F(Alsa, AScriptBacksUpResetsRestoresAndVerifiesOnOneOpenLine) { scriptOnOneOpenLine(); }
 
 }  // namespace
