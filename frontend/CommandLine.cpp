@@ -119,10 +119,23 @@ int checkBackup(const Words& args, std::set<std::string>& written) {
   return oneFile(args) ? Backup(args[1]).check(written) : EXIT_USAGE;
 }
 
-int runRestore(const Words& args) { return oneFile(args) ? Restore(args[1]).run() : EXIT_USAGE; }
+// restore FILE [--no-verify]: the option after the file, so that a file
+// of that name is still a file.
+std::optional<Restore> restoreOf(const Words& args) {
+  if (args.size() == 2) return Restore(args[1], true);
+  if (args.size() == 3 && args[2] == Restore::NO_VERIFY) return Restore(args[1], false);
+  std::cerr << "pmckeys: usage: pmckeys " << args.front() << " FILE [" << Restore::NO_VERIFY << "]" << std::endl;
+  return std::nullopt;
+}
+
+int runRestore(const Words& args) {
+  std::optional<Restore> restore = restoreOf(args);
+  return restore ? restore->run() : EXIT_USAGE;
+}
 
 int checkRestore(const Words& args, std::set<std::string>& written) {
-  return oneFile(args) ? Restore(args[1]).check(written) : EXIT_USAGE;
+  const std::optional<Restore> restore = restoreOf(args);
+  return restore ? restore->check(written) : EXIT_USAGE;
 }
 
 int runVerify(const Words& args) { return oneFile(args) ? Verify(args[1]).run() : EXIT_USAGE; }
@@ -158,7 +171,12 @@ int runListMidi(const Words&) {
     std::cerr << "pmckeys: " << opened.error() << std::endl;
     return EXIT_NOT_DONE;
   }
-  const std::vector<std::string> lines = midi.listing();
+  const Result<std::vector<std::string>> listing = midi.listing();
+  if (!listing) {
+    std::cerr << "pmckeys: " << listing.error() << std::endl;
+    return EXIT_NOT_DONE;
+  }
+  const std::vector<std::string>& lines = listing.value();
   if (lines.empty()) {
     std::cerr << "pmckeys: no MIDI inputs or outputs on " << midi.system().name() << std::endl;
     return EXIT_NOT_DONE;
@@ -187,8 +205,8 @@ const CommandForms kForms({
      "walk into the setup of pedal 1 or 2 and stay there", runStartCalibration, 0, true},
     {CommandForm::KEYWORD, "BACKUP", nullptr, "backup FILE",
      "save the device's memory over MIDI (two dumps that agree)", runBackup, 0, true, checkBackup},
-    {CommandForm::KEYWORD, "RESTORE", nullptr, "restore FILE", "send a saved dump back to the device over MIDI",
-     runRestore, 0, true, checkRestore},
+    {CommandForm::KEYWORD, "RESTORE", nullptr, "restore FILE [--no-verify]",
+     "send a saved dump back to the device over MIDI, then verify it", runRestore, 0, true, checkRestore},
     {CommandForm::KEYWORD, "VERIFY", nullptr, "verify FILE", "check over MIDI that the device holds a saved dump",
      runVerify, 0, true, checkVerify},
     {CommandForm::SESSION, "HOME", nullptr, "home",

@@ -25,16 +25,19 @@ int Backup::check(std::set<std::string>& written) const {
   return EXIT_DONE;
 }
 
-std::string Backup::notes(DeviceDump& device, const DeviceDump::Taken& dump, const std::vector<MidiBytes>& messages) {
+std::string Backup::notes(DeviceDump& device, const Twice& dumps, const std::vector<MidiBytes>& messages) {
   std::string notes = "two dumps agreed";
-  const std::string others = DeviceDump::othersNote(dump);
-  if (!others.empty()) notes += "; " + others;
+  for (const std::string& note : {device.retakeNote(dumps.first, "dump 1"), device.retakeNote(dumps.second, "dump 2"),
+                                  DeviceDump::othersNote(dumps.first)}) {
+    if (!note.empty()) notes += "; " + note;
+  }
   const std::size_t longest = device.system().longestMessage();
   for (std::size_t i = 0; i < messages.size() && longest != 0; ++i) {
     if (messages[i].size() <= longest) continue;
+    const std::string carrier = device.system().longerCarrier();
     return notes + "; message " + std::to_string(i + 1) + " is " + std::to_string(messages[i].size()) +
-           " bytes, more than " + device.system().name() + " carries (" + std::to_string(longest) +
-           "): restore it over ALSA";
+           " bytes, more than " + device.system().name() + " carries (" + std::to_string(longest) + ")" +
+           (carrier.empty() ? "" : ": restore it over " + carrier);
   }
   return notes;
 }
@@ -42,10 +45,13 @@ std::string Backup::notes(DeviceDump& device, const DeviceDump::Taken& dump, con
 int Backup::run() {
   const Result<> refused = refusal();
   if (!refused) return reportFailure(refused.error());
-  DeviceDump device("backup", true);
-  const Result<DeviceDump::Taken> dump = takeTwice(device);
-  if (!dump) return reportFailure(dump.error());
-  const DeviceDump::Taken& first = dump.value();
+  MidiConnection midi;
+  const Result<> opened = midi.open();
+  if (!opened) return reportFailure(opened.error());
+  DeviceDump device(midi, {"backup", "; nothing saved", "", "; nothing saved"});
+  const Result<Twice> dumps = takeTwice(device);
+  if (!dumps) return reportFailure(dumps.error());
+  const DeviceDump::Taken& first = dumps.value().first;
   const Result<> saved = AtomicFile::create(fFile, first.bytes, [] { return StopRequest::signal() == 0; });
   if (!saved) {
     device.stopIfAsked();
@@ -53,19 +59,19 @@ int Backup::run() {
   }
   const std::vector<MidiBytes> messages = SysexData::split(first.bytes).value();
   std::cout << "saved " << DeviceDump::count(messages.size(), "message") << ", " << first.bytes.size()
-            << " bytes to " << fFile << " (" << notes(device, first, messages) << ")" << std::endl;
+            << " bytes to " << fFile << " (" << notes(device, dumps.value(), messages) << ")" << std::endl;
   return EXIT_DONE;
 }
 
-Result<DeviceDump::Taken> Backup::takeTwice(DeviceDump& device) {
+Result<Backup::Twice> Backup::takeTwice(DeviceDump& device) {
   const Result<> opened = device.open();
   if (!opened) return Failed(opened.error());
-  Result<DeviceDump::Taken> first = device.take("dump 1: ");
-  if (!first) return first;
-  Result<DeviceDump::Taken> second = device.take("dump 2: ");
-  if (!second) return second;
+  Result<DeviceDump::Taken> first = device.take("dump 1");
+  if (!first) return Failed(first.error());
+  Result<DeviceDump::Taken> second = device.take("dump 2");
+  if (!second) return Failed(second.error());
   const std::size_t differ = SysexData::firstDifference(first.value().bytes, second.value().bytes);
-  if (differ == std::string::npos) return first;
+  if (differ == std::string::npos) return Twice{std::move(first.value()), std::move(second.value())};
   return Failed("the two dumps differ (first at byte " + std::to_string(differ) +
                 "): the MIDI connection lost or changed data; nothing saved");
 }

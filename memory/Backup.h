@@ -30,13 +30,17 @@ public:
   int check(std::set<std::string>& written) const;
 
 private:
+  struct Twice {
+    DeviceDump::Taken first, second;
+  };
   Result<> refusal() const;  // what run() refuses before it opens anything
-  // Opens the device and takes its dump twice; the first when both agree.
-  static Result<DeviceDump::Taken> takeTwice(DeviceDump& device);
-  // What the result line says in brackets: that the dumps agreed, how many
-  // other MIDI messages were left out, and the first message too long for
-  // the MIDI system's ports to carry back (JACK's).
-  static std::string notes(DeviceDump& device, const DeviceDump::Taken& dump, const std::vector<MidiBytes>& messages);
+  // Opens the device and takes its dump twice; both when they agree.
+  static Result<Twice> takeTwice(DeviceDump& device);
+  // What the result line says in brackets: that the dumps agreed, which
+  // were taken again after a missed cycle, how many other MIDI messages
+  // were left out, and the first message too long for the MIDI system's
+  // ports to carry back (JACK's).
+  static std::string notes(DeviceDump& device, const Twice& dumps, const std::vector<MidiBytes>& messages);
 
   std::string fFile;
 };

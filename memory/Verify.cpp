@@ -30,19 +30,33 @@ std::string Verify::difference(const MidiBytes& dump, const MidiBytes& saved) co
          std::to_string(saved.size()) + ")";
 }
 
+Result<std::string> Verify::compare(DeviceDump& device, const SysexFile& saved, bool& differs) const {
+  differs = false;
+  const Result<DeviceDump::Taken> dump = device.take("dump");
+  if (!dump) return Failed(dump.error());
+  const std::string difference = this->difference(dump.value().bytes, saved.bytes);
+  differs = !difference.empty();
+  if (differs) return Failed(difference);
+  std::string notes = DeviceDump::count(saved.messages.size(), "message") + ", " + std::to_string(saved.bytes.size()) +
+                      " bytes";
+  for (const std::string& note : {device.retakeNote(dump.value(), "dump"), DeviceDump::othersNote(dump.value())}) {
+    if (!note.empty()) notes += "; " + note;
+  }
+  return "the device holds exactly " + fFile + " (" + notes + ")";
+}
+
 int Verify::run() {
   const Result<SysexFile> file = prepare();
   if (!file) return reportFailure(file.error());
-  const SysexFile& saved = file.value();
-  DeviceDump device("verify", false);
-  const Result<> opened = device.open();
+  MidiConnection midi;
+  Result<> opened = midi.open();
   if (!opened) return reportFailure(opened.error());
-  const Result<DeviceDump::Taken> dump = device.take("dump: ");
-  if (!dump) return reportFailure(dump.error());
-  const std::string differs = difference(dump.value().bytes, saved.bytes);
-  if (!differs.empty()) return reportFailure(differs);
-  const std::string others = DeviceDump::othersNote(dump.value());
-  std::cout << "the device holds exactly " << fFile << " (" << DeviceDump::count(saved.messages.size(), "message")
-            << ", " << saved.bytes.size() << " bytes" << (others.empty() ? "" : "; " + others) << ")" << std::endl;
+  DeviceDump device(midi, {"verify", "", "", ""});
+  opened = device.open();
+  if (!opened) return reportFailure(opened.error());
+  bool differs = false;
+  const Result<std::string> holds = compare(device, file.value(), differs);
+  if (!holds) return reportFailure(holds.error());
+  std::cout << holds.value() << std::endl;
   return EXIT_DONE;
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "memory/DeviceDump.h"
 #include "midi/MidiSystem.h"
 #include "midi/SysexFile.h"
 
@@ -26,9 +27,14 @@ public:
   // earlier line writes (in written) is checked when it is read.
   int check(const std::set<std::string>& written) const;
 
-private:
   // FILE read and checked, and the wait set for the dump.
   Result<SysexFile> prepare() const;
+  // One dump taken on the opened device and compared with `saved`: the
+  // result line when the device holds exactly that; else a failure, with
+  // `differs` set when a whole dump came and is not `saved`.
+  Result<std::string> compare(DeviceDump& device, const SysexFile& saved, bool& differs) const;
+
+private:
   // Why the dump and FILE differ, or "" when they are equal.
   std::string difference(const MidiBytes& dump, const MidiBytes& saved) const;
 

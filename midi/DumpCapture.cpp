@@ -18,10 +18,13 @@ DumpCapture::DumpCapture(MidiInput& input, const std::string& progressLabel, int
                          std::function<bool()> stopped)
     : fInput(input), fLabel(progressLabel), fQuietMs(quietMs), fStopped(std::move(stopped)) {}
 
-void DumpCapture::discardPending() {
-  MidiBytes message;
-  while (fInput.receive(message, 0)) {
+bool DumpCapture::discardPending() {
+  bool sysex = false;
+  for (MidiBytes message; fInput.receive(message, 0);) {
+    removeRealTime(message);
+    sysex = sysex || (!message.empty() && !SysexData::isOtherMessage(message.front()));
   }
+  return sysex;
 }
 
 bool DumpCapture::next(MidiBytes& message, Clock::time_point until) {

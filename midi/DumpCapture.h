@@ -27,8 +27,9 @@ public:
   DumpCapture(MidiInput& input, const std::string& progressLabel, int quietMs,
               std::function<bool()> stopped = [] { return false; });
 
-  // Drops whatever came before: the tail of an earlier dump, stray messages.
-  void discardPending();
+  // Drops whatever came before: the tail of an earlier dump, stray
+  // messages. True when a System Exclusive message was among them.
+  bool discardPending();
   // Waits for the dump and returns its bytes; empty when none came.
   MidiBytes take();
   // How many channel and system common messages take() left out.

@@ -7,8 +7,6 @@
 #ifdef PMCKEYS_HAVE_JACK
 #include <jack/jack.h>
 
-#include "midi/JackWatch.h"
-
 namespace {
 
 void jackSilent(const char*) {}
@@ -24,15 +22,10 @@ void MidiLibraries::silence() {
 #endif
 }
 
-std::string MidiLibraries::unavailable(int api, const std::string& clientName) {
+std::string MidiLibraries::unavailable(int api) {
   if (api == RtMidi::LINUX_ALSA && !alsaSequencerAvailable()) {
     return "the ALSA sequencer is not available (is the snd-seq module loaded?)";
   }
-#ifdef PMCKEYS_HAVE_JACK
-  if (api == RtMidi::UNIX_JACK && !JackWatch(clientName).serverRunning()) return "no JACK server is running";
-#else
-  (void)clientName;
-#endif
   return "";
 }
 

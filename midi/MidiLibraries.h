@@ -15,9 +15,10 @@
 class MidiLibraries {
 public:
   static void silence();
-  // Why the system named by RtMidi's API number cannot be used ("no JACK
-  // server is running"), or "" when it can.
-  static std::string unavailable(int api, const std::string& clientName);
+  // Why the system named by RtMidi's API number cannot be used ("the ALSA
+  // sequencer is not available"), or "" when it can; JACK's server is
+  // asked by the run's JackWatch.
+  static std::string unavailable(int api);
 
   // Swaps std::cerr's buffer for one that keeps what is written; the
   // destructor puts the old one back.

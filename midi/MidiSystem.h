@@ -12,6 +12,7 @@
 #define PMCKEYS_MIDI_MIDISYSTEM_H
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,11 +45,32 @@ public:
   virtual bool receive(MidiBytes& message, int timeoutMs) = 0;
 };
 
-// An open output. send() hands one message to the MIDI system, which
-// delivers it on its own time; the destructor lets what was sent leave first.
+// An open output. send() hands one message, or one piece of a System
+// Exclusive message, to the MIDI system, which delivers it on its own time;
+// the destructor lets what was sent leave first.
 class MidiOutput : public MidiEnd {
 public:
-  virtual Result<> send(const MidiBytes& message) = 0;
+  virtual Result<> send(const MidiBytes& bytes) = 0;
+  // The longest piece of a System Exclusive message the output takes at a
+  // time, or 0 when it takes whole messages only. The ALSA sequencer hands
+  // an event to the port's driver whole, and a driver takes no more than
+  // its buffer holds (4 KiB for a hardware port): a long message given at
+  // once loses its tail. On JACK an event is by convention a whole message.
+  virtual std::size_t pieceSize() const { return 0; }
+};
+
+// What a MIDI system that runs in process cycles (JACK) says of them: how
+// many it ran, how many it missed (xruns: data may have been lost on any
+// connection), and how long ago it ran the last. A system without cycles
+// counts nothing.
+struct MidiCycles {
+  // A server that ran no cycle for so long has stopped taking data (it is
+  // frozen, or hangs).
+  static constexpr int STALLED_MS = 5000;
+  bool counted = false;
+  std::uint64_t run = 0;
+  std::uint64_t missed = 0;
+  int quietMs = 0;
 };
 
 class MidiSystem {
@@ -61,9 +83,15 @@ public:
   // The longest message an output carries whole (RtMidi's JACK output
   // drops longer ones without a word), or 0 for no limit.
   virtual std::size_t longestMessage() const = 0;
-  // Full names of the ports that exist: Direction::In lists the ports one
-  // can receive from, Direction::Out those one can send to.
-  virtual std::vector<std::string> ports(Direction direction) = 0;
+  // A system on this computer whose output carries longer messages whole
+  // ("ALSA", which takes them in pieces), or "" when there is none.
+  virtual std::string longerCarrier() const = 0;
+  // Full names of the ports that exist, this program's own left out:
+  // Direction::In lists the ports one can receive from, Direction::Out
+  // those one can send to. A failure when the system cannot be asked.
+  virtual Result<std::vector<std::string>> ports(Direction direction) = 0;
+  // The cycles so far; counting begins at the first call.
+  virtual MidiCycles cycles() { return {}; }
   virtual Result<std::unique_ptr<MidiInput>> openInput(const std::string& port) = 0;
   virtual Result<std::unique_ptr<MidiOutput>> openOutput(const std::string& port) = 0;
   // A port of this program's own that other programs see: they send to a

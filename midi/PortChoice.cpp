@@ -51,3 +51,7 @@ Result<std::size_t> PortChoice::choose(const std::vector<std::string>& ports, co
   if (!ports.empty()) error += "; there are:";
   return Failed(error + listed(ports));
 }
+
+bool PortChoice::noneToTake(const std::vector<std::string>& ports, const std::string& wanted) {
+  return wanted.empty() && candidates(ports, wanted).empty();
+}

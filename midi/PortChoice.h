@@ -27,6 +27,8 @@ public:
   // per line.
   static Result<std::size_t> choose(const std::vector<std::string>& ports, const std::string& wanted,
                                     const Request& request);
+  // True when nobody named a port and there is none to take.
+  static bool noneToTake(const std::vector<std::string>& ports, const std::string& wanted);
 };
 
 #endif

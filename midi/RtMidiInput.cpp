@@ -13,7 +13,9 @@ RtMidiInput::RtMidiInput(std::unique_ptr<RtMidiIn> midi, RtMidiSystem& system, c
   fMidi->setCallback(arrived, this);
 }
 
-RtMidiInput::~RtMidiInput() = default;
+RtMidiInput::~RtMidiInput() {
+  if (!fSystem.retire(*fMidi)) fMidi.release();  // NOLINT(bugprone-unused-return-value): kept to the end on purpose
+}
 
 MidiPortState RtMidiInput::portState() { return fSystem.portState(*fMidi, fPort); }
 

@@ -9,7 +9,9 @@ RtMidiOutput::RtMidiOutput(std::unique_ptr<RtMidiOut> midi, RtMidiSystem& system
   RtMidiSystem::keepErrors(*fMidi, fError);
 }
 
-RtMidiOutput::~RtMidiOutput() = default;
+RtMidiOutput::~RtMidiOutput() {
+  if (!fSystem.retire(*fMidi)) fMidi.release();  // NOLINT(bugprone-unused-return-value): kept to the end on purpose
+}
 
 MidiPortState RtMidiOutput::portState() { return fSystem.portState(*fMidi, fPort); }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "midi/AlsaOutput.h"
 #include "midi/JackWatch.h"
 #include "midi/MidiLibraries.h"
 #include "midi/RtMidiInput.h"
@@ -66,9 +67,9 @@ void ignoreError(RtMidiError::Type, const std::string&, void*) {}
 // The ports a new RtMidi object sees; a port that vanishes meanwhile is no
 // warning on standard error.
 template <typename Midi>
-std::vector<std::string> listPorts(int api, const std::string& clientName) {
+Result<std::vector<std::string>> listPorts(int api, const std::string& clientName) {
   Result<std::unique_ptr<Midi>> midi = make<Midi>(api, clientName);
-  if (!midi) return {};
+  if (!midi) return Failed(midi.error());
   midi.value()->setErrorCallback(ignoreError);
   return portsOf(*midi.value());
 }
@@ -120,12 +121,19 @@ Result<std::unique_ptr<MidiSystem>> RtMidiSystem::open(const std::string& client
   MidiLibraries::silence();
   const Result<RtMidi::Api> api = chosenApi();
   if (!api) return Failed(api.error());
-  const std::string why = MidiLibraries::unavailable(api.value(), clientName);
+  const std::string why = MidiLibraries::unavailable(api.value());
   if (!why.empty()) return Failed("no MIDI system: " + why);
-  return std::unique_ptr<MidiSystem>(new RtMidiSystem(api.value(), clientName));
+  std::unique_ptr<JackWatch> watch;
+  if (api.value() == RtMidi::UNIX_JACK) {
+    watch.reset(new JackWatch(clientName));
+    const Result<> opened = watch->open();
+    if (!opened) return Failed(opened.error());
+  }
+  return std::unique_ptr<MidiSystem>(new RtMidiSystem(api.value(), clientName, std::move(watch)));
 }
 
-RtMidiSystem::RtMidiSystem(int api, const std::string& clientName) : fApi(api), fClientName(clientName) {}
+RtMidiSystem::RtMidiSystem(int api, const std::string& clientName, std::unique_ptr<JackWatch> watch)
+    : fApi(api), fClientName(clientName), fWatch(std::move(watch)) {}
 
 RtMidiSystem::~RtMidiSystem() = default;
 
@@ -140,16 +148,34 @@ void keepError(RtMidiError::Type, const std::string& text, void* error) {
 
 void RtMidiSystem::keepErrors(RtMidi& midi, std::string& error) { midi.setErrorCallback(keepError, &error); }
 
-void RtMidiSystem::watch() {
-#ifdef PMCKEYS_HAVE_JACK
-  if (fApi != RtMidi::UNIX_JACK || fWatch) return;
-  fWatch.reset(new JackWatch(fClientName));
-  fWatch->serverRunning();  // listening from now on; if turned away, asked again at the first look
-#endif
+bool RtMidiSystem::stalled() { return fWatch && (fWatch->gone() || fWatch->quietMs() >= JackWatch::STALLED_AFTER_MS); }
+
+bool RtMidiSystem::retire(RtMidi& midi) {
+  if (!fWatch) return true;
+  if (stalled()) return false;
+  midi.closePort();
+  fWatch->awaitCycle(fWatch->cycles(), JackWatch::STALLED_AFTER_MS);
+  return true;
+}
+
+MidiCycles RtMidiSystem::cycles() {
+  if (!fWatch) return {};
+  MidiCycles cycles;
+  cycles.counted = true;
+  cycles.run = fWatch->cycles();
+  cycles.missed = fWatch->missedCycles();
+  cycles.quietMs = fWatch->quietMs();
+  return cycles;
+}
+
+Result<> RtMidiSystem::live(const std::string& from, const std::string& to) {
+  if (!fWatch || fWatch->awaitLive(from, to)) return Done();
+  return Failed("the JACK connection from <" + from + "> to <" + to + "> did not come up within " +
+                std::to_string(JackWatch::LIVE_WITHIN_MS / 1000) + " s");
 }
 
 MidiPortState RtMidiSystem::portState(RtMidi& midi, const std::string& port) {
-  if (fWatch && !fWatch->serverRunning()) return MidiPortState::SystemGone;
+  if (fWatch && fWatch->gone()) return MidiPortState::SystemGone;
   if (port.empty()) return MidiPortState::Present;
   const std::vector<std::string> names = portsOf(midi);
   return std::find(names.begin(), names.end(), port) != names.end() ? MidiPortState::Present
@@ -165,24 +191,46 @@ std::string RtMidiSystem::name() const {
 
 std::size_t RtMidiSystem::longestMessage() const { return fApi == RtMidi::UNIX_JACK ? JACK_LONGEST_MESSAGE : 0; }
 
-std::vector<std::string> RtMidiSystem::ports(Direction direction) {
+std::string RtMidiSystem::longerCarrier() const {
+#ifdef PMCKEYS_HAVE_ALSA
+  if (fApi != RtMidi::LINUX_ALSA) return "ALSA";
+#endif
+  return "";
+}
+
+Result<std::vector<std::string>> RtMidiSystem::ports(Direction direction) {
+  if (fWatch) return fWatch->ports(direction == Direction::Out);
   return direction == Direction::In ? listPorts<RtMidiIn>(fApi, fClientName) : listPorts<RtMidiOut>(fApi, fClientName);
 }
 
 Result<std::unique_ptr<MidiInput>> RtMidiSystem::openInput(const std::string& port) {
-  watch();
-  return openOn<RtMidiIn, RtMidiInput, MidiInput>(*this, fApi, fClientName, port, "in");
+  if (fWatch) fWatch->cycles();  // counting from before the port is there
+  Result<std::unique_ptr<MidiInput>> input = openOn<RtMidiIn, RtMidiInput, MidiInput>(*this, fApi, fClientName, port, "in");
+  if (!input || !fWatch) return input;
+  const Result<> up = live(port, fWatch->ownPort("in", true));
+  if (!up) return Failed(up.error());
+  return input;
 }
 
 Result<std::unique_ptr<MidiOutput>> RtMidiSystem::openOutput(const std::string& port) {
-  watch();
-  return openOn<RtMidiOut, RtMidiOutput, MidiOutput>(*this, fApi, fClientName, port, "out");
+#ifdef PMCKEYS_HAVE_ALSA
+  if (fApi == RtMidi::LINUX_ALSA) return AlsaOutput::open(fClientName, port);
+#endif
+  if (fWatch) fWatch->cycles();
+  Result<std::unique_ptr<MidiOutput>> output =
+      openOn<RtMidiOut, RtMidiOutput, MidiOutput>(*this, fApi, fClientName, port, "out");
+  if (!output || !fWatch) return output;
+  const Result<> up = live(fWatch->ownPort("out", false), port);
+  if (!up) return Failed(up.error());
+  return output;
 }
 
 Result<std::unique_ptr<MidiInput>> RtMidiSystem::openVirtualInput(const std::string& port) {
+  if (fWatch) fWatch->cycles();
   return openOn<RtMidiIn, RtMidiInput, MidiInput>(*this, fApi, fClientName, port, nullptr);
 }
 
 Result<std::unique_ptr<MidiOutput>> RtMidiSystem::openVirtualOutput(const std::string& port) {
+  if (fWatch) fWatch->cycles();
   return openOn<RtMidiOut, RtMidiOutput, MidiOutput>(*this, fApi, fClientName, port, nullptr);
 }

@@ -7,6 +7,7 @@ namespace {
 
 const int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
+bool gIgnoredAtStart[std::size(kStopSignals)] = {};
 volatile sig_atomic_t gRequested = 0;
 volatile sig_atomic_t gKeepPressing = 0;
 
@@ -17,6 +18,10 @@ void onSignal(int signal) {
 }
 
 void handle(int signal, struct sigaction* saved) {
+  if (StopRequest::ignoredAtStart(signal)) {
+    if (saved != nullptr) sigaction(signal, nullptr, saved);
+    return;
+  }
   struct sigaction action;
   std::memset(&action, 0, sizeof action);
   action.sa_handler = onSignal;
@@ -33,6 +38,20 @@ StopRequest::Signals::Signals() {
 
 StopRequest::Signals::~Signals() {
   for (std::size_t i = 0; i < std::size(kStopSignals); ++i) sigaction(kStopSignals[i], &fSaved[i], nullptr);
+}
+
+void StopRequest::noteIgnoredAtStart() {
+  for (std::size_t i = 0; i < std::size(kStopSignals); ++i) {
+    struct sigaction now;
+    gIgnoredAtStart[i] = sigaction(kStopSignals[i], nullptr, &now) == 0 && now.sa_handler == SIG_IGN;
+  }
+}
+
+bool StopRequest::ignoredAtStart(int signal) {
+  for (std::size_t i = 0; i < std::size(kStopSignals); ++i) {
+    if (kStopSignals[i] == signal) return gIgnoredAtStart[i];
+  }
+  return false;
 }
 
 StopRequest::KeepPressing::KeepPressing() { gKeepPressing = gKeepPressing + 1; }

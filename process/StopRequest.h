@@ -6,8 +6,10 @@
 // Ctrl-C (SIGINT) requests a stop from the moment a script or the console
 // starts (onInterrupt); SIGINT, SIGTERM and SIGHUP do while Signals lives.
 // Keys pressed under KeepPressing are pressed whatever was asked: a walk
-// that must not end half way. Nothing here is owned by anyone: the request
-// is a flag of the process.
+// that must not end half way. A signal that was ignored when the program
+// started (SIGHUP under nohup, SIGINT in a background job) stays ignored:
+// whoever started it asked for that. Nothing here is owned by anyone: the
+// request is a flag of the process.
 #ifndef PMCKEYS_PROCESS_STOPREQUEST_H
 #define PMCKEYS_PROCESS_STOPREQUEST_H
 
@@ -50,6 +52,10 @@ public:
     KeepPressing& operator=(const KeepPressing&) = delete;
   };
 
+  // Notes which stop signals the program was started with ignored; call it
+  // first thing in main, before anything changes them.
+  static void noteIgnoredAtStart();
+  static bool ignoredAtStart(int signal);
   // From now on Ctrl-C requests a stop instead of ending the process.
   // Interrupted calls go on (a write to the terminal must not fail for it);
   // the console's line editor has its own handler while it reads.

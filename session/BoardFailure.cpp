@@ -8,16 +8,19 @@
 #include "arduinoSerialPort/SerialPortBusyException.h"
 #include "ports/HardwarePortFactory.h"
 #include "process/ExitStatus.h"
+#include "process/WholeFailure.h"
 
 int reportFailure() {
   try {
     throw;
   } catch (const SerialPortBusyException& e) {
     std::cerr << "pmckeys: " << e.what() << std::endl;  // nothing was sent
+  } catch (const WholeFailure& e) {
+    std::cout << std::flush;
+    std::cerr << "pmckeys: " << e.what() << std::endl;
   } catch (const std::exception& e) {
     std::cout << std::flush;
-    std::cerr << "pmckeys: " << e.what() << " (the device may be left inside its menus: check its display)"
-              << std::endl;
+    std::cerr << "pmckeys: " << e.what() << WholeFailure::LEFT_IN_MENUS << std::endl;
   }
   return EXIT_NOT_DONE;
 }

@@ -17,6 +17,7 @@
 #include "frontend/Conversions.h"
 #include "process/OutputWatch.h"
 #include "process/ChildCommand.h"
+#include "process/StopRequest.h"
 #include "simulator/DeviceMemory.h"
 #include "simulator/PseudoTerminal.h"
 #include "simulator/SimulatedBoard.h"
@@ -157,6 +158,7 @@ int serve(const SimulatorOptions& options, std::ostream& out, const std::string&
 }  // namespace
 
 int runSimulator(int argc, char** argv) {
+  StopRequest::noteIgnoredAtStart();
   signal(SIGPIPE, SIG_IGN);  // a write to a closed pipe is a failed write like any other
   SimulatorOptions options;
   if (const std::optional<int> status = parseSimulatorOptions(argc, argv, options)) return *status;
@@ -164,7 +166,9 @@ int runSimulator(int argc, char** argv) {
   std::memset(&action, 0, sizeof action);
   action.sa_sigaction = onSignal;
   action.sa_flags = SA_SIGINFO;
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    if (!StopRequest::ignoredAtStart(signal)) sigaction(signal, &action, nullptr);  // nohup stays nohup
+  }
   try {
     if (options.traceFile.empty()) return serve(options, std::cout, "standard output");
     std::ofstream file(options.traceFile);
