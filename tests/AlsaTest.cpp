@@ -22,9 +22,9 @@ std::vector<Sent> dumpOf(const Shape& shape) {
   return dump;
 }
 
-std::string messages(const Shape& shape, const char* one = " message, ") {
-  return std::to_string(shape.count) + (shape.count == 1 ? one : " messages, ") + std::to_string(shape.count * shape.size) +
-         " bytes";
+std::string messages(const Shape& shape) {
+  return std::to_string(shape.count) + (shape.count == 1 ? " message, " : " messages, ") +
+         std::to_string(shape.count * shape.size) + " bytes";
 }
 
 // Every byte arrives, in order; from the first byte to the last, the far
@@ -42,13 +42,13 @@ TEST_F(Alsa, ARestoreArrivesWholeAtTheCablesPace) {
     ends.push_back(std::make_unique<CableEnd>(ports[i].device));
     ProcessOptions options;
     options.env = {{"PMCKEYS_MIDI_OUT", ports[i].name}};
-    runs.push_back(std::async(std::launch::async, [=] { return runProcess(PMCKEYS_BINARY, {"restore", file}, options); }));
+    runs.push_back(std::async(std::launch::async, [=] { return runProcess(PMCKEYS_BINARY, {"restore", file, "--no-verify"}, options); }));
   }
   for (std::size_t i = 0; i < ports.size(); ++i) {
     const ProcessResult result = runs[i].get();
     const std::string file = folder.path + "/" + std::to_string(i), sent = readFile(file);
     EXPECT_EQ(result.err, "") << ports[i].name;
-    EXPECT_EQ(result.out, "sent " + messages(kShapes[i], " messages, ") + " from " + file + "\n");
+    EXPECT_EQ(result.out, "sent " + messages(kShapes[i]) + " from " + file + "\n");
     const MidiBytes arrived = ends[i]->take(sent.size());
     EXPECT_EQ(arrived.size(), sent.size()) << ports[i].name;
     EXPECT_TRUE(std::string(arrived.begin(), arrived.end()) == sent) << ports[i].name << ": not the bytes sent, in order";

@@ -11,6 +11,7 @@
 
 #include "midi/QuietWait.h"
 #include "midi/RtMidiSystem.h"
+#include "tests/support/Must.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ void Alsa::SetUp() {
 std::vector<VirmidiPort> Alsa::virmidi(std::size_t count) {
   std::vector<VirmidiPort> found;
   const std::regex virmidi("VirMIDI ([0-9]+)-([0-9]+)");
-  for (const std::string& port : fMidi->ports(MidiSystem::Direction::Out)) {
+  for (const std::string& port : must(fMidi->ports(MidiSystem::Direction::Out))) {
     std::smatch number;
     if (std::regex_search(port, number, virmidi) && found.size() < count) {
       found.push_back({number.str(0), "/dev/snd/midiC" + number.str(1) + "D" + number.str(2)});
