@@ -40,24 +40,24 @@ while read -r module; do
   echo "${module##*/}" >>"$root/modules/order"
 done <"$work/modules"
 
-# The guest's command line, one word a line, so that no quoting is lost.
-printf '%s\n' "${command[@]}" >"$root/command"
+# The guest's command line, one word a line, so that no quoting is lost,
+# after the folder it runs in: this one, read-only there.
+printf '%s\n' "$PWD" "${command[@]}" >"$root/command"
 cat >"$root/init" <<'EOF'
 #!/bin/busybox sh
 /bin/busybox --install -s /bin
 mount -t proc proc /proc && mount -t sysfs sys /sys && mount -t devtmpfs dev /dev
 while read -r module; do insmod "/modules/$module" || echo "alsa_vm: cannot load $module"; done </modules/order
 mount -t 9p -o trans=virtio,version=9p2000.L,ro,cache=loose hostroot /share
-for fs in proc sys dev; do mount -t "$fs" "$fs" "/share/$fs" 2>/dev/null || mount --bind "/$fs" "/share/$fs"; done
+mount -t proc proc /share/proc && mount -t sysfs sys /share/sys && mount -t devtmpfs dev /share/dev
 mkdir -p /share/dev/pts /share/dev/shm
 mount -t devpts -o newinstance,ptmxmode=0666 devpts /share/dev/pts
 mount --bind /share/dev/pts/ptmx /share/dev/ptmx
 mount -t tmpfs tmpfs /share/tmp && mount -t tmpfs tmpfs /share/dev/shm
-set --
-while read -r word; do set -- "$@" "$word"; done </command
+{ read -r folder; set --; while read -r word; do set -- "$@" "$word"; done; } </command
 # A test that skips here (no sequencer, no virmidi port) fails the stage.
 env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/tmp TERM=dumb LANG=C.UTF-8 PMCKEYS_MIDI_API=alsa \
-  chroot /share /bin/bash -c 'cd /tmp && set -o pipefail && "$0" "$@" 2>&1 | tee log && ! grep -q "^\[  SKIPPED \]" log' "$@"
+  chroot /share /bin/bash -c 'cd "$0" && set -o pipefail && "$@" 2>&1 | tee /tmp/log && ! grep -q "^\[  SKIPPED \]" /tmp/log' "$folder" "$@"
 status=$?
 echo "alsa_vm: the guest's command ended with status $status"
 # qemu exits with (value << 1) | 1: 1 for a pass, 3 for a failure.
