@@ -4,6 +4,8 @@
 // and fills them. Each shape of dump runs on a port of its own, side by
 // side. (The tests on ALSA that have a twin on JACK are beside it, in
 // MidiEndToEndTest.cpp.)
+#include <sys/vfs.h>
+
 #include <future>
 
 #include "tests/support/Alsa.h"
@@ -84,6 +86,27 @@ TEST_F(Alsa, BackupAndVerifyTakeWhatTheDeviceWritesAtTheCablesPace) {
     EXPECT_EQ(readFile(file), devices[i]->sysexBytes()) << file;
     EXPECT_EQ(devices[i]->keys(), 3 * 27);
   }
+}
+
+// FAT has no hard links, so the file takes its name by a rename: saved
+// whole, no temporary file left; a file of that name is refused before any key.
+TEST_F(Alsa, ABackupOntoFatIsWholeAndLeavesNoTemporaryFile) {
+  const std::string fat = "/tmp/fat", file = fat + "/show.syx";  // tests/alsa_vm.sh mounts it
+  struct statfs on;
+  if (statfs(fat.c_str(), &on) != 0 || on.f_type != 0x4d44) GTEST_SKIP() << "no FAT file system on " << fat;
+  const std::vector<Sent> dump = dumpOf(kShapes[0]);
+  OutsideDevice device(std::make_unique<RawMidiOut>(virmidi(1)[0].device), dump);
+  ProcessOptions options;
+  options.env = {{"PMCKEYS_DEVICE", device.line()}, {"PMCKEYS_MIDI_IN", virmidi(1)[0].name},
+                 {"PMCKEYS_DUMP_WAIT_MS", "1000"}};
+  const ProcessResult saved = runProcess(PMCKEYS_BINARY, {"backup", file}, options);
+  const ProcessResult again = runProcess(PMCKEYS_BINARY, {"backup", file}, options);
+  EXPECT_EQ(saved.out + saved.err, "saved " + messages(kShapes[0]) + " to " + file + " (two dumps agreed)\n");
+  EXPECT_EQ(readFile(file), sysexOf(dump));
+  EXPECT_EQ(runProcess("/bin/ls", {"-A", fat}).out, "show.syx\n");
+  EXPECT_EQ(again.err, "pmckeys: " + file + " exists: choose another name or remove it\n");
+  EXPECT_EQ(device.keys(), 2 * 27);
+  std::remove(file.c_str());
 }
 
 }  // namespace

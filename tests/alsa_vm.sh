@@ -4,9 +4,10 @@
 # snd-seq, snd-virmidi and snd-seq-dummy, and runs the test binaries of
 # BUILD_DIR there with PMCKEYS_MIDI_API=alsa. The guest sees the host's root
 # read-only over 9p and chroots into it, so the built binaries and the
-# installed libraries run unchanged; /tmp and /dev/shm are its own tmpfs, and
-# /dev, /proc and /sys its own. The tests' status comes back as qemu's exit
-# status (isa-debug-exit); a guest still running after 15 minutes is killed.
+# installed libraries run unchanged; /tmp and /dev/shm are its own tmpfs
+# (with a FAT file system on /tmp/fat), and /dev, /proc and /sys its own. The
+# tests' status comes back as qemu's exit status (isa-debug-exit); a guest
+# still running after 15 minutes is killed.
 #   tests/alsa_vm.sh BUILD_DIR [GTEST_FILTER] [-- COMMAND...]
 # COMMAND, run in the guest's chroot instead of the tests, is for trying
 # things by hand (its output comes on the console; status 0 or not).
@@ -33,7 +34,8 @@ root=$work/initramfs
 mkdir -p "$root"/{bin,dev,proc,sys,modules,share}
 cp /bin/busybox "$root/bin/busybox"
 # The modules and those they need, each once, in the order they load.
-modprobe -S "$version" --show-depends -a 9p 9pnet_virtio virtio_pci snd-seq snd-virmidi snd-seq-dummy |
+modprobe -S "$version" --show-depends -a 9p 9pnet_virtio virtio_pci snd-seq snd-virmidi snd-seq-dummy \
+  loop vfat nls_cp437 nls_ascii nls_utf8 |
   awk '$1 == "insmod" && !seen[$2]++ { print $2 }' >"$work/modules"
 while read -r module; do
   cp "$module" "$root/modules/"
@@ -54,6 +56,9 @@ mkdir -p /share/dev/pts /share/dev/shm
 mount -t devpts -o newinstance,ptmxmode=0666 devpts /share/dev/pts
 mount --bind /share/dev/pts/ptmx /share/dev/ptmx
 mount -t tmpfs tmpfs /share/tmp && mount -t tmpfs tmpfs /share/dev/shm
+# A FAT file system for a backup to be saved on (no hard links there).
+dd if=/dev/zero of=/share/tmp/fat.img bs=1M count=8 2>/dev/null && mkdosfs /share/tmp/fat.img >/dev/null &&
+  mkdir /share/tmp/fat && mount -t vfat -o loop /share/tmp/fat.img /share/tmp/fat
 { read -r folder; set --; while read -r word; do set -- "$@" "$word"; done; } </command
 # A test that skips here (no sequencer, no virmidi port) fails the stage.
 env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/tmp TERM=dumb LANG=C.UTF-8 PMCKEYS_MIDI_API=alsa \
