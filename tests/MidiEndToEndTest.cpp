@@ -104,7 +104,8 @@ TEST(Midi, FilesAndMidiSystemsAreCheckedBeforeAnything) {
       badWait("-1000"),
       {{"backup", fresh}, {}, alsa, 1},  // before the serial line: no word of the board
       {{"backup"}, {}, "pmckeys: usage: pmckeys backup FILE\n", 2},
-      {{"restore", good, "x"}, {}, "pmckeys: usage: pmckeys restore FILE\n", 2},
+      {{"restore", good, "x"}, {}, "pmckeys: usage: pmckeys restore FILE [--no-verify]\n", 2},
+      {{"restore", "--no-verify"}, {}, "pmckeys: cannot read --no-verify: No such file or directory\n", 1},
       {{"verify"}, {}, "pmckeys: usage: pmckeys verify FILE\n", 2},
       {{"verify", good}, {}, alsa, 1},
       {{"verify", folder.file("empty.syx", {})}, {}, "pmckeys: " + folder.path + "/empty.syx is not a SysEx dump: it is "
