@@ -64,13 +64,13 @@ struct Case {
 TEST(Midi, FilesAndMidiSystemsAreCheckedBeforeAnything) {
   Folder folder;
   const std::string good = folder.file("good.syx", kSaved), fresh = folder.path + "/new.syx";
-  // No MIDI system: ALSA's sequencer where the machine has none, else a JACK server that does not run.
-  const int sequencer = open("/dev/snd/seq", O_RDWR);
-  const std::map<std::string, std::string> none = sequencer < 0 ? std::map<std::string, std::string>{{"PMCKEYS_MIDI_API", "alsa"}}
-      : std::map<std::string, std::string>{{"PMCKEYS_MIDI_API", "jack"}, {"JACK_DEFAULT_SERVER", "pmckeys-none"}};
-  const std::string alsa = sequencer < 0 ? "pmckeys: no MIDI system: the ALSA sequencer is not available (is the "
-      "snd-seq module loaded?)\n" : "pmckeys: no MIDI system: no JACK server is running\n";
-  close(sequencer);
+  // No MIDI system: ALSA where the machine has no sequencer, else a JACK server that does not run.
+  const bool sequencer = access("/dev/snd/seq", R_OK | W_OK) == 0;
+  std::map<std::string, std::string> none = {{"PMCKEYS_MIDI_API", "alsa"}};
+  if (sequencer) none = {{"PMCKEYS_MIDI_API", "jack"}, {"JACK_DEFAULT_SERVER", "pmckeys-none"}};
+  const std::string alsa = sequencer ? "pmckeys: no MIDI system: no JACK server is running\n"
+                                     : "pmckeys: no MIDI system: the ALSA sequencer is not available (is the snd-seq "
+                                       "module loaded?)\n";
   const auto refused = [&](const std::string& name, const MidiBytes& bytes, const std::string& why) {
     return Case{{"restore", folder.file(name, bytes)},
                 {},
@@ -337,8 +337,8 @@ void restoreWhosePortGoesAway(const std::function<void(std::unique_ptr<MidiInput
   ProcessOptions options;
   options.env = {{"PMCKEYS_SYSEX_PAUSE_MS", "1000"}, {"PMCKEYS_MIDI_OUT", "peer in"}};
   const std::string port = portOf("peer in", MidiSystem::Direction::Out);
-  std::future<ProcessResult> restore =
-      std::async(std::launch::async, [&] { return runProcess(PMCKEYS_BINARY, {"restore", file, "--no-verify"}, options); });
+  std::future<ProcessResult> restore = std::async(
+      std::launch::async, [&] { return runProcess(PMCKEYS_BINARY, {"restore", file, "--no-verify"}, options); });
   MidiBytes message;
   EXPECT_TRUE(in->receive(message, 10000) && in->receive(message, 10000));
   // A message counts as sent once the cable has carried it, which may be
@@ -357,13 +357,15 @@ TEST(MidiOnJack, ARestoreWhosePortGoesAwayFails) {
   for (const bool stopServer : {false, true}) {
     JackServer jack;
     ASSERT_TRUE(jack.running());
-    restoreWhosePortGoesAway([&](std::unique_ptr<MidiInput>& in) { stopServer ? jack.stop() : in.reset(); },
-                             stopServer ? "pmckeys: the JACK server stopped" : "pmckeys: the MIDI port <PORT> went away");
+    const std::string gone =
+        stopServer ? "pmckeys: the JACK server stopped" : "pmckeys: the MIDI port <PORT> went away";
+    restoreWhosePortGoesAway([&](std::unique_ptr<MidiInput>& in) { stopServer ? jack.stop() : in.reset(); }, gone);
   }
 }
 
 TEST_F(Alsa, ARestoreWhosePortGoesAwayFails) {
-  restoreWhosePortGoesAway([](std::unique_ptr<MidiInput>& in) { in.reset(); }, "pmckeys: the MIDI port <PORT> went away");
+  restoreWhosePortGoesAway([](std::unique_ptr<MidiInput>& in) { in.reset(); },
+                           "pmckeys: the MIDI port <PORT> went away");
 }
 
 // The device played by the test, its keypad on a pseudo-terminal and its
