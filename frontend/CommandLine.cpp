@@ -11,10 +11,12 @@
 #include "arduinoSerialPort/SerialPortBusyException.h"
 #include "arduinoSerialPort/SerialPortList.h"
 #include "commandmodel/Dad10.h"
+#include "commandmodel/MenuMap.h"
 #include "commandmodel/ReturnCheck.h"
 #include "frontend/App.h"
 #include "frontend/Conversions.h"
 #include "frontend/HelpScreens.h"
+#include "frontend/MapForm.h"
 #include "memory/Backup.h"
 #include "memory/Restore.h"
 #include "memory/Verify.h"
@@ -197,6 +199,8 @@ const CommandForms kForms({
     {CommandForm::KEYWORD, "CABLE", nullptr, "cable", "how to wire the cable and the board", runCable, 0},
     {CommandForm::KEYWORD, "COMMANDS", nullptr, "commands", "list the key names and compound commands",
      runCommands, 0},
+    {CommandForm::KEYWORD, "MAP", nullptr, "map [PLACE]", "write the menus as a Graphviz graph, the way to PLACE bold",
+     runMap, 0, false, nullptr, MenuMap::places},
     {CommandForm::KEYWORD, "PMCCHANNEL", nullptr, "pmcchannel CHANNEL",
      "set the device's MIDI channel (1 to 16) and return", runChannel, 0, true},
     {CommandForm::KEYWORD, "CALIBRATEPEDAL", nullptr, "calibratepedal PEDAL",

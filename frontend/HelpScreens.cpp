@@ -93,7 +93,7 @@ void displayHelp() {
   writeForm("PMCKEYS_SYSEX_PAUSE_MS", "pause between restored messages, 0 to 1000 (default 50)");
   std::cout << "MIDI cable: device MIDI OUT to the interface's IN, interface OUT to device MIDI IN.\n"
             << "\nExit status: 0 done; 1 not done (the reason is on standard error); 2 usage error;\n"
-               "130, 143, 129: a backup or verify stopped by Ctrl-C, SIGTERM or SIGHUP.\n"
+               "130, 143, 129: a backup, restore or verify stopped by Ctrl-C, SIGTERM or SIGHUP.\n"
                "\nTry any command on a simulated device first: pmckeys-sim -- pmckeys rd editbank enter\n"
                "See also: pmckeys-sim --help, man pmckeys, and the wiring guide:\n"
                "  " PMCKEYS_DOC_DIR "/wiring.md"

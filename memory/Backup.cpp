@@ -18,7 +18,8 @@ int Backup::check(std::set<std::string>& written) const {
   if (written.count(fFile) != 0) {
     return reportFailure(fFile + " will exist by then (an earlier line backs up to it): choose another name");
   }
-  const Result<> refused = refusal();
+  Result<> refused = refusal();
+  if (refused) refused = DeviceDump::scriptRefusal();
   if (!refused) return reportFailure(refused.error());
   written.insert(fFile);
   for (int dump = 0; dump < 2; ++dump) DeviceDump::pressKeys();

@@ -22,6 +22,15 @@ DeviceDump::~DeviceDump() { StopRequest::clear(); }
 
 Result<> DeviceDump::refusal() { return failureIf(QuietWait::settingMs().error()); }
 
+Result<> DeviceDump::scriptRefusal() {
+  const Result<> refused = refusal();
+  if (!refused) return refused;
+  MidiConnection midi;
+  const Result<> opened = midi.open();
+  if (!opened) return opened;
+  return failureIf(midi.choose(MidiSystem::Direction::In).error());
+}
+
 void DeviceDump::pressKeys() {
   Dad10& dad10 = *Dad10::getInstance();
   dad10.pressKey(kDumpScreen, false);

@@ -63,6 +63,8 @@ public:
   // What a dump refuses before anything is opened (a bad
   // PMCKEYS_DUMP_WAIT_MS).
   static Result<> refusal();
+  // A script's check: refusal(), and a MIDI input to choose.
+  static Result<> scriptRefusal();
   // The keys of one dump, pressed on the device model getInstance() gives:
   // a script's check.
   static void pressKeys();

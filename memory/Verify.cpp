@@ -15,7 +15,8 @@ Result<SysexFile> Verify::prepare() const {
 }
 
 int Verify::check(const std::set<std::string>& written) const {
-  const Result<> ready = written.count(fFile) != 0 ? DeviceDump::refusal() : failureIf(prepare().error());
+  Result<> ready = written.count(fFile) != 0 ? Result<>(Done()) : failureIf(prepare().error());
+  if (ready) ready = DeviceDump::scriptRefusal();
   if (!ready) return reportFailure(ready.error());
   DeviceDump::pressKeys();
   return EXIT_DONE;

@@ -18,13 +18,13 @@ std::int64_t nowNs() {
 jack_client_t* asClient(void* client) { return static_cast<jack_client_t*>(client); }
 
 std::string whyNot(jack_status_t status) {
-  if ((status & (JackServerFailed | JackServerError)) != 0) return "no MIDI system: no JACK server is running";
+  if ((status & JackServerFailed) != 0) return "no MIDI system: no JACK server is running";
   const struct {
     int bit;
     const char* text;
-  } kReasons[] = {{JackNameNotUnique, "its name is taken"},
-                  {JackVersionError, "the server speaks another version of the protocol"},
+  } kReasons[] = {{JackVersionError, "the server speaks another version of the protocol"},
                   {JackShmFailure, "JACK's shared memory cannot be used"},
+                  {JackServerError, "the server turned it away (too many clients?)"},
                   {JackInitFailure, "the client could not be set up"},
                   {JackLoadFailure, "the client could not be loaded"},
                   {JackInvalidOption, "an option was refused"}};

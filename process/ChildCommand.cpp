@@ -1,5 +1,6 @@
 #include "process/ChildCommand.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -57,6 +58,21 @@ std::string lookUp(const std::string& name) {
   return "";
 }
 
+// The descriptors open now, above the standard streams: read before the
+// fork, since the child may not allocate.
+std::vector<int> openDescriptors() {
+  std::vector<int> open;
+  DIR* folder = opendir("/dev/fd");
+  if (folder == nullptr) return open;
+  const int own = dirfd(folder);
+  while (const struct dirent* entry = readdir(folder)) {
+    const int fd = atoi(entry->d_name);
+    if (fd > STDERR_FILENO && fd != own) open.push_back(fd);
+  }
+  closedir(folder);
+  return open;
+}
+
 void writeError(const char* text) {
   if (write(STDERR_FILENO, text, strlen(text)) < 0) {
     // standard error is gone: the status alone tells
@@ -70,16 +86,22 @@ pid_t ChildCommand::start(const char* who) const {
   const std::vector<char*> argp = pointers(args), envp = pointers(environment);
   const std::string file = lookUp(program.empty() ? argv.at(0) : program);
   const std::string failed = std::string(who) + ": cannot run <" + argv.at(0) + ">: ";
+  const std::vector<int> inherited = openDescriptors();
   const pid_t pid = fork();
   if (pid != 0) return pid;
   signal(SIGPIPE, SIG_DFL);
+  if (defaultStopSignals) {
+    for (const int stop : {SIGINT, SIGTERM, SIGHUP}) signal(stop, SIG_DFL);
+  }
+  for (const int signal : ignored) ::signal(signal, SIG_IGN);
   int streams[] = {in, out, err};
   for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
     if (streams[fd] == DISCARD) streams[fd] = open("/dev/null", O_RDWR);
     if (streams[fd] >= 0 && streams[fd] != fd) dup2(streams[fd], fd);
   }
+  for (const int fd : inherited) close(fd);
   for (const int fd : streams) {
-    if (fd > STDERR_FILENO) close(fd);
+    if (fd > STDERR_FILENO) close(fd);  // a /dev/null opened here
   }
   if (file.empty()) {
     errno = ENOENT;

@@ -2,8 +2,11 @@
 // start it, for the programs that run other programs (pmckeys-sim, the AVR
 // harness, the benchmark and the tests): SIGPIPE back to its default (the
 // starters ignore it for themselves), the standard streams and the
-// environment as asked, and the program looked up along PATH unless its
-// name holds a slash.
+// environment as asked, no other descriptor of the parent's, and the program
+// looked up along PATH unless its name holds a slash. Libraries open
+// descriptors without close-on-exec (JACK's client sockets): a child that
+// kept one would hold the parent's client open after the parent had gone,
+// and the JACK server, writing to a socket nobody reads, would hang.
 //
 // A plain value. start() makes everything the child needs before it forks:
 // in a process with threads (the MIDI libraries start some) the child may
@@ -30,6 +33,11 @@ struct ChildCommand {
   int in = -1;
   int out = -1;
   int err = -1;
+  // SIGINT, SIGTERM and SIGHUP at their default dispositions, whatever the
+  // parent has, but for those in `ignored`: as a shell starts a command
+  // (nohup ignores SIGHUP, a background job SIGINT).
+  bool defaultStopSignals = false;
+  std::vector<int> ignored;
 
   // Forks and runs the command in the child; the child's pid, or -1 (errno
   // set) when no process could be made. When the program cannot be run the

@@ -47,6 +47,14 @@ std::vector<std::string> CommandForms::options() const {
   return options;
 }
 
+std::map<std::string, std::vector<std::string>> CommandForms::arguments() const {
+  std::map<std::string, std::vector<std::string>> arguments;
+  for (const CommandForm& form : fForms) {
+    if (form.arguments != nullptr) arguments[form.word] = form.arguments();
+  }
+  return arguments;
+}
+
 void CommandForms::writeLine(std::ostream& out, const std::string& synopsis, const std::string& summary) {
   out << "  " << synopsis << std::string(synopsis.size() < 28 ? 28 - synopsis.size() : 1, ' ') << summary
       << std::endl;

@@ -12,6 +12,7 @@
 #define PMCKEYS_SESSION_COMMANDFORMS_H
 
 #include <iosfwd>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -37,6 +38,9 @@ struct CommandForm {
   // of its own instead: its refusals, and its keys on that model. written:
   // the files that earlier lines of the script will have written.
   int (*check)(const Words& words, std::set<std::string>& written) = nullptr;
+  // The words the form's one argument may be, which the console's Tab
+  // completion offers after it; null where any token may follow.
+  std::vector<std::string> (*arguments)() = nullptr;
 };
 
 class CommandForms {
@@ -64,6 +68,9 @@ public:
   // exactly).
   std::vector<std::string> words(bool session = false) const;
   std::vector<std::string> options() const;
+  // The words a form's one argument may be, by the form's word, for the
+  // forms that have such a list.
+  std::map<std::string, std::vector<std::string>> arguments() const;
 
   // One line of a help screen: a form's synopsis and what it does.
   static void writeLine(std::ostream& out, const std::string& synopsis, const std::string& summary);

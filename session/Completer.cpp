@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
+#include <sstream>
 
 #include "commandmodel/CommandTable.h"
 #include "frontend/Conversions.h"
@@ -31,15 +33,31 @@ std::size_t commonLength(const std::vector<std::string>& words) {
 
 }  // namespace
 
-Completer::Completer(const std::vector<std::string>& commandWords) {
+Completer::Completer(const std::vector<std::string>& commandWords,
+                     std::map<std::string, std::vector<std::string>> arguments)
+    : fArguments(std::move(arguments)) {
   for (std::size_t i = 0; i < kKeyNameCount; ++i) fLater.emplace_back(kKeyNames[i].name);
   for (std::size_t i = 0; i < kCompoundCommandCount; ++i) fLater.emplace_back(kCompoundCommands[i].name);
   fFirst = commandWords;
   fFirst.insert(fFirst.end(), fLater.begin(), fLater.end());
-  for (std::vector<std::string>* words : {&fFirst, &fLater}) {
+  std::vector<std::vector<std::string>*> lists = {&fFirst, &fLater};
+  for (auto& form : fArguments) lists.push_back(&form.second);
+  for (std::vector<std::string>* words : lists) {
     std::sort(words->begin(), words->end());
     words->erase(std::unique(words->begin(), words->end()), words->end());
   }
+}
+
+// A form that takes one word from a list takes nothing after it.
+const std::vector<std::string>& Completer::candidates(const std::string& before, std::size_t start) const {
+  static const std::vector<std::string> none;
+  std::istringstream in(before.substr(0, start));
+  std::vector<std::string> words{std::istream_iterator<std::string>(in), {}};
+  if (words.empty()) return fFirst;
+  Conversions::toUpper(words.front());
+  const auto form = fArguments.find(words.front());
+  if (form == fArguments.end()) return fLater;
+  return words.size() == 1 ? form->second : none;
 }
 
 Completer::Completion Completer::complete(const std::string& before) const {
@@ -47,9 +65,8 @@ Completer::Completion Completer::complete(const std::string& before) const {
   const std::string typed = before.substr(start);
   std::string upper = typed;
   Conversions::toUpper(upper);
-  const bool first = before.find_first_not_of(" \t") >= start;
   std::vector<std::string> fitting;
-  for (const std::string& word : first ? fFirst : fLater) {
+  for (const std::string& word : candidates(before, start)) {
     if (word.compare(0, upper.size(), upper) == 0) fitting.push_back(inCaseOf(typed, word));
   }
   Completion completion;

@@ -95,7 +95,7 @@ int runConsole(const CommandForms& forms) {
               << std::endl;
     return EXIT_USAGE;
   }
-  LineEditor editor{Completer(forms.words(true))};
+  LineEditor editor{Completer(forms.words(true), forms.arguments())};
   std::string error;
   if (!editor.open(error)) {
     std::cerr << "pmckeys: " << error << "; pmckeys --script - runs commands without it" << std::endl;

@@ -37,7 +37,9 @@ public:
   static constexpr const char* READY_REPLY = "ready\n";
   static constexpr int RESET_MS = 1600;  // from the reset until the firmware answers
 
-  enum class Fault { None, Silent, Overlong, HangUp, NoDump, CutDump, FlipDump, SlowDump, PauseDump, ChatterDump, NoReady };
+  enum class Fault {
+    None, Silent, Overlong, HangUp, NoDump, CutDump, FlipDump, SlowDump, PauseDump, ChatterDump, DropRestore, NoReady
+  };
 
   // One character received.
   struct Reception {

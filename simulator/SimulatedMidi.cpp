@@ -141,6 +141,10 @@ std::vector<std::string> SimulatedMidi::pump(DeviceMemory& memory) {
   }
   MidiBytes message;
   while (fIn && fIn->receive(message, 0)) {
+    if (fFault == SimulatedBoard::Fault::DropRestore && ++fReceived == 2) {
+      lines.push_back("MIDI IN: --fault droprestore: the second message that came in is lost");
+      continue;
+    }
     std::string why;
     const DeviceMemory::Taken taken = memory.take(message, why);
     if (taken == DeviceMemory::Taken::Refused) lines.push_back("MIDI IN: a message is ignored: " + why);

@@ -58,6 +58,7 @@ private:
 
   SimulatedBoard::Fault fFault;
   int fDumps = 0;
+  int fReceived = 0;  // messages that came in
   bool fInPerformanceMode = true;
   std::string fOutName, fInName;
   std::deque<Due> fQueue;

@@ -36,6 +36,7 @@ const std::vector<FaultName> kFaults = {
     {"pausedump", SimulatedBoard::Fault::PauseDump, "pause 1.6 s before the last message of each dump"},
     {"chatterdump", SimulatedBoard::Fault::ChatterDump,
      "mix program changes and notes into each dump, and send one on the way back"},
+    {"droprestore", SimulatedBoard::Fault::DropRestore, "lose the second message that comes in (a restore is cut)"},
 };
 
 // A whole decimal number from least to most, and nothing else; -1 when not.

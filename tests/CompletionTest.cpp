@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "commandmodel/CommandTable.h"
+#include "commandmodel/MenuMap.h"
 #include "frontend/CommandLine.h"
 #include "tests/support/Process.h"
 
@@ -49,9 +50,10 @@ TEST(Completion, WordListsAreTheToolsTables) {
   std::set<std::string> tokens;
   for (std::size_t i = 0; i < kKeyNameCount; ++i) tokens.insert(kKeyNames[i].name);
   for (std::size_t i = 0; i < kCompoundCommandCount; ++i) tokens.insert(kCompoundCommands[i].name);
-  const Words keywords = commandForms().words();
+  const Words keywords = commandForms().words(), places = MenuMap::places();
   for (const std::string& script : {readFile(kBash), readFile(kZsh)}) {
     EXPECT_EQ(wordsOf(script, "tokens"), tokens);
+    EXPECT_EQ(wordsOf(script, "places"), std::set<std::string>(places.begin(), places.end()));
     EXPECT_EQ(wordsOf(script, "keywords"), std::set<std::string>(keywords.begin(), keywords.end()));
   }
   EXPECT_EQ(complete({"pmckeys", ""}).size(), keywords.size() + tokens.size());
@@ -65,6 +67,9 @@ TEST(Completion, OffersWordsInTheCaseTheUserStartedWith) {
   EXPECT_EQ(complete({"pmckeys", "r", "n-o"}), (Words{"n-off", "n-on"}));
   EXPECT_EQ(complete({"pmckeys", "PMCchannel", "1"}), (Words{"1", "10", "11", "12", "13", "14", "15", "16"}));
   EXPECT_EQ(complete({"pmckeys", "calibratepedal", ""}), (Words{"1", "2"}));
+  EXPECT_EQ(complete({"pmckeys", "Map", "pr"}), Words{"pressenterreset"});  // a place, not PREV
+  EXPECT_EQ(complete({"pmckeys", "map", "endc"}), Words{});                  // a way back is no place
+  EXPECT_EQ(complete({"pmckeys", "map", "editbank", "e"}), Words{});
   EXPECT_EQ(complete({"pmckeys", "--l"}), (Words{"--list-midi", "--list-ports"}));
   EXPECT_EQ(complete({"pmckeys", "Restore", std::string(PMCKEYS_SHARE_DIR) + "/_pm"}), Words{kZsh});
   EXPECT_EQ(complete({"pmckeys", "--script", "/etc/hostn"}), Words{"/etc/hostname"});

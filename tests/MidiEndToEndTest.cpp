@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <functional>
 #include <future>
 #include <regex>
 #include <thread>
@@ -46,6 +45,8 @@ MidiBytes joined(const Messages& messages) {
 }
 
 const MidiBytes kSaved = joined({sysex(1024, 0x11), {0xF0, 0x7D, 0x01, 0xF7}, sysex(300, 0x22)});
+// What the simulated device holds.
+const MidiBytes kImage = joined(DeviceMemory(DeviceMemory::DEFAULT_DUMP).dump());
 
 // A folder of its own for the files of one test.
 struct Folder : ScratchFolder {
@@ -228,21 +229,35 @@ TEST(MidiOnJack, BackupThroughTheSimulatedDevice) {
   EXPECT_GT(plain.times[13] - plain.times[12], 1.311 + 8.5);
   EXPECT_LT(plain.times[13] - plain.times[12], 1.311 + 8.5 + 0.8);
   const std::string file = folders[0].path + "/" + name;
-  const MidiBytes image = joined(DeviceMemory(DeviceMemory::DEFAULT_DUMP).dump());
-  EXPECT_EQ(takeFile(file), std::string(image.begin(), image.end()));
+  EXPECT_EQ(takeFile(file), std::string(kImage.begin(), kImage.end()));
 }
 
-TEST(MidiOnJack, BackupFactoryResetAndRestoreBringTheUserContentBack) {
+// Side by side on one server: a restore ends with its check, which finds
+// the device holding the file; with a message lost on the way in, the check
+// finds the device as it was.
+TEST(MidiOnJack, ARestoreEndsWithItsCheck) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
   Folder folder;
-  const SimRun run = runUnderSim({"backup", folder.path + "/patches.syx"}, {}, nullptr,
-                                 R"("$@" && "$1" factorypresets enter enter && "$1" restore "$3")", kQuick);
+  const std::string saved = folder.file("saved.syx", joined(DeviceMemory(2048).dump()));  // not what it holds
+  std::future<SimRun> cut = std::async(std::launch::async, [&] {
+    return runUnderSim({"restore", saved}, {"--fault", "droprestore"}, nullptr, nullptr, kQuick);
+  });
+  const SimRun run = runUnderSim({"restore", saved}, {}, nullptr, nullptr, kQuick);
+  const std::string sent = "sent 2 messages, 2048 bytes from " + saved + "\n";
+  EXPECT_EQ(run.process.out, sent + "the device holds exactly " + saved + " (2 messages, 2048 bytes)\n");
   EXPECT_EQ(run.process.status, 0) << run.process.err;
-  EXPECT_EQ(run.process.out, "saved 4 messages, 4096 bytes to " + folder.path + "/patches.syx (two dumps agreed)\n" +
-                                 "sent 4 messages, 4096 bytes from " + folder.path + "/patches.syx\n");
-  EXPECT_NE(run.trace.find("CARRIED OUT on a real device: factory reset"), std::string::npos);
-  EXPECT_EQ(run.memory, kRestoredMemory);
+  EXPECT_EQ(run.memory.substr(0, 36), "other content, restored from a dump ");
+  const SimRun dropped = cut.get();
+  EXPECT_EQ(dropped.process.out, sent);
+  EXPECT_EQ(dropped.process.err, "pmckeys: restore of " + saved + " did not take: the device's memory differs from " +
+                                     saved + " (first at byte 7); restore the file again\n");
+  EXPECT_EQ(dropped.process.status, 1);
+  EXPECT_EQ(dropped.memory, kUserMemory);
+  for (const SimRun* restore : {&run, &dropped}) {
+    EXPECT_EQ(restore->times.size(), 27u);
+    EXPECT_EQ(restore->ending, "summary: the device ended in performance mode");
+  }
 }
 
 // What arrives on a port until it has been quiet for a second.
@@ -296,6 +311,10 @@ TEST(MidiOnJack, RestoreSendsTheFileToThePortChosenByName) {
   };
   for (const Case& c : empty) check(c);
   std::unique_ptr<MidiInput> in = must(peer->openVirtualInput("in")), otherIn = must(other->openVirtualInput("in"));
+  // Sent all the same where nothing can check it: no input to take a dump from, no board to ask for one.
+  EXPECT_EQ(check({{"restore", file}, {{"PMCKEYS_MIDI_OUT", "Peer"}}, "", 0}),
+            "sent 3 messages, 1328 bytes from " + file + "; not verified: no MIDI input port\n");
+  EXPECT_EQ(arrivals(*in), kSaved);
   std::unique_ptr<MidiOutput> out = must(peer->openVirtualOutput("out"));
   EXPECT_EQ(check({{"--list-midi"}, {}, "", 0}), "in  peer out:out\nout peer in:in\nout other in:in\n");
   for (const Case& c : two) check(c);
@@ -305,17 +324,104 @@ TEST(MidiOnJack, RestoreSendsTheFileToThePortChosenByName) {
            kNoBoard + std::string("pmckeys: no board on the serial line: the dump cannot be started\n"),
            1});
   }
-  EXPECT_EQ(check({{"restore", file}, {{"PMCKEYS_MIDI_OUT", "Peer"}}, "", 0}),
-            "sent 3 messages, 1328 bytes from " + file + "\n");
+  EXPECT_EQ(check({{"restore", file}, {{"PMCKEYS_MIDI_OUT", "Peer"}, {"PMCKEYS_DEVICE", "/nonexistent"}}, kNoBoard, 0}),
+            "sent 3 messages, 1328 bytes from " + file + "; not verified: no board on the serial line\n");
   EXPECT_EQ(arrivals(*otherIn), MidiBytes());
   EXPECT_EQ(arrivals(*in), kSaved);
-  EXPECT_EQ(check({{"restore", full}, {{"PMCKEYS_MIDI_OUT", "Peer"}}, "", 0}),
+  EXPECT_EQ(check({{"restore", full, "--no-verify"}, {{"PMCKEYS_MIDI_OUT", "Peer"}}, "", 0}),
             "sent 2 messages, " + std::to_string(longest.size()) + " bytes from " + full + "\n");
   EXPECT_EQ(arrivals(*in), longest);
   // One byte more is lost on the way: the limit is the real one, not one below it.
   std::unique_ptr<MidiOutput> direct = must(other->openOutput("peer in:in"));
   must(direct->send(sysex(limit + 1, 0)));
   EXPECT_EQ(arrivals(*in), MidiBytes());
+}
+
+// Once the second of four messages (1.3 s on the cable each, 1 s apart) has
+// arrived, the port a restore sends to is closed, the JACK server stopped or
+// frozen, or pmckeys signalled. A message counts as sent only when the cable
+// has carried it: a port gone meanwhile leaves it uncounted. A frozen server
+// takes nothing: after 5 s without a cycle the restore ends, within 10 s of
+// the freeze. A signal lets the message on its way end whole, then stops.
+TEST(MidiOnJack, ARestoreCutShortSaysHowFarItCame) {
+  enum How { CLOSE, STOP, FREEZE, SIGNAL };
+  const std::string mix = " messages: the device may hold a mix of old and new content; restore the file again\n";
+  const struct {
+    How how;
+    int signal;
+    std::string err;
+    int status;
+  } cases[] = {{CLOSE, 0, "pmckeys: the MIDI port <peer in:in> went away after 1 of 4" + mix, 1},
+               {STOP, 0, "pmckeys: the JACK server stopped after 1 of 4" + mix, 1},
+               {FREEZE, 0, "pmckeys: the JACK server ran no cycle for 5 s after 2 of 4" + mix, 1},
+               {SIGNAL, SIGINT, "pmckeys: restore stopped by Ctrl-C after 2 of 4" + mix, 130},
+               {SIGNAL, SIGTERM, "pmckeys: restore stopped by SIGTERM after 2 of 4" + mix, 143},
+               {SIGNAL, SIGHUP, "pmckeys: restore stopped by SIGHUP after 2 of 4" + mix, 129}};
+  for (const auto& c : cases) {
+    JackServer jack;
+    ASSERT_TRUE(jack.running());
+    Folder folder;
+    const std::string file = folder.file("patches.syx", joined(Messages(4, sysex(4096, 0x11))));
+    std::unique_ptr<MidiSystem> peer = must(RtMidiSystem::open("peer"));
+    std::unique_ptr<MidiInput> in = must(peer->openVirtualInput("in"));
+    std::atomic<pid_t> pmckeys{0};
+    ProcessOptions options;
+    options.env = {{"PMCKEYS_SYSEX_PAUSE_MS", "1000"}};
+    options.started = &pmckeys;
+    std::future<ProcessResult> restore = std::async(
+        std::launch::async, [&] { return runProcess(PMCKEYS_BINARY, {"restore", file, "--no-verify"}, options); });
+    MidiBytes message;
+    EXPECT_TRUE(in->receive(message, 20000) && in->receive(message, 20000));
+    const auto gone = std::chrono::steady_clock::now();
+    if (c.how == STOP) jack.stop();
+    if (c.how == CLOSE) in.reset();
+    if (c.how == FREEZE) jack.signal(SIGSTOP);
+    if (c.how == SIGNAL) kill(pmckeys, c.signal);
+    const ProcessResult result = restore.get();
+    EXPECT_LT(std::chrono::steady_clock::now() - gone, std::chrono::seconds(10));
+    if (c.how == FREEZE) jack.signal(SIGCONT);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.status, c.status);
+    if (c.how == SIGNAL) {
+      EXPECT_EQ(arrivals(*in), MidiBytes()) << "nothing after the two whole messages";
+    }
+  }
+}
+
+// A server that refuses what pmckeys asks of it: the connection of its own
+// port (it takes a while before a connection is in the running graph, and
+// a message written before is lost) or a port at all. Nothing is sent, no
+// key pressed.
+TEST(MidiOnJack, AConnectionThatDoesNotComeUpStopsTheRunBeforeAnything) {
+  Folder folder;
+  const std::string file = folder.file("patches.syx", kSaved), fresh = folder.path + "/new.syx";
+  const std::map<std::string, std::string> env = {{"PMCKEYS_MIDI_IN", "peer"}, {"PMCKEYS_MIDI_OUT", "peer"}};
+  const struct {
+    std::vector<std::string> server, args;
+    std::string err;
+  } cases[] = {
+      {{"-a", "A"}, {"restore", file, "--no-verify"},
+       "pmckeys: the JACK connection from <pmckeys-PID-01:out> to <peer in:in> did not come up within 5 s\n"},
+      {{"-a", "A"}, {"backup", fresh},
+       "pmckeys: the JACK connection from <peer out:out> to <pmckeys-PID-01:in> did not come up within 5 s\n"},
+      {{"-p", "7"}, {"restore", file, "--no-verify"}, "pmckeys: MidiOutJack::openPort: JACK error creating port\n"},
+  };
+  for (const auto& c : cases) {
+    JackServer jack(c.server);
+    ASSERT_TRUE(jack.running());
+    std::unique_ptr<MidiSystem> peer = must(RtMidiSystem::open("peer"));
+    std::unique_ptr<MidiInput> in = must(peer->openVirtualInput("in"));
+    std::unique_ptr<MidiOutput> out = must(peer->openVirtualOutput("out"));
+    ProcessOptions options;
+    options.env = env;
+    const ProcessResult result = runProcess(PMCKEYS_BINARY, c.args, options);
+    EXPECT_EQ(std::regex_replace(result.err, std::regex("pmckeys-[0-9]+"), "pmckeys-PID"), c.err);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(arrivals(*in), MidiBytes());
+  }
+  EXPECT_EQ(folder.listing(), "patches.syx\n");
 }
 
 // The full name of the port of a program of the test's own, as pmckeys sees it.
@@ -326,10 +432,11 @@ std::string portOf(const std::string& program, MidiSystem::Direction direction) 
   return "no port of " + program;
 }
 
-// The port a restore sends to is taken away by goAway (closed, or its JACK
-// server stopped) once the second of four messages (1 s apart) has arrived;
-// pmckeys says `gone` (with PORT for the port's name).
-void restoreWhosePortGoesAway(const std::function<void(std::unique_ptr<MidiInput>&)>& goAway, const std::string& gone) {
+// On ALSA: closed as the second of four messages arrives, the port would
+// go while the cable still carries its last piece (82 ms, a race with the
+// look at the port); it is closed in the pause after it instead, once the
+// cable has carried it.
+TEST_F(Alsa, ARestoreWhosePortGoesAwayFails) {
   Folder folder;
   const std::string file = folder.file("patches.syx", joined(Messages(4, sysex(1024, 0x11))));
   std::unique_ptr<MidiSystem> peer = must(RtMidiSystem::open("peer"));
@@ -341,31 +448,13 @@ void restoreWhosePortGoesAway(const std::function<void(std::unique_ptr<MidiInput
       std::launch::async, [&] { return runProcess(PMCKEYS_BINARY, {"restore", file, "--no-verify"}, options); });
   MidiBytes message;
   EXPECT_TRUE(in->receive(message, 10000) && in->receive(message, 10000));
-  // A message counts as sent once the cable has carried it, which may be
-  // after it arrived here (ALSA takes it in pieces): then the port goes
-  // away in the pause after it.
   std::this_thread::sleep_for(CablePace::wireTime(message.size()));
-  goAway(in);
+  in.reset();
   const ProcessResult result = restore.get();
   EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err, std::regex_replace(gone, std::regex("PORT"), port) + " after 2 of 4 messages: the device may "
-            "hold a mix of old and new content; restore the file again\n");
+  EXPECT_EQ(result.err, "pmckeys: the MIDI port <" + port + "> went away after 2 of 4 messages: the device may hold a "
+            "mix of old and new content; restore the file again\n");
   EXPECT_EQ(result.status, 1);
-}
-
-TEST(MidiOnJack, ARestoreWhosePortGoesAwayFails) {
-  for (const bool stopServer : {false, true}) {
-    JackServer jack;
-    ASSERT_TRUE(jack.running());
-    const std::string gone =
-        stopServer ? "pmckeys: the JACK server stopped" : "pmckeys: the MIDI port <PORT> went away";
-    restoreWhosePortGoesAway([&](std::unique_ptr<MidiInput>& in) { stopServer ? jack.stop() : in.reset(); }, gone);
-  }
-}
-
-TEST_F(Alsa, ARestoreWhosePortGoesAwayFails) {
-  restoreWhosePortGoesAway([](std::unique_ptr<MidiInput>& in) { in.reset(); },
-                           "pmckeys: the MIDI port <PORT> went away");
 }
 
 // The device played by the test, its keypad on a pseudo-terminal and its
@@ -418,12 +507,19 @@ TEST_F(Alsa, ABackupWhosePortGoesAwaySavesNothing) { backupWhosePortGoesAway(); 
 void scriptOnOneOpenLine() {
   Folder folder;
   const std::string file = folder.path + "/patches.syx";
-  const MidiBytes image = joined(DeviceMemory(DeviceMemory::DEFAULT_DUMP).dump());
+  const MidiBytes& image = kImage;
   MidiBytes longer = image;
   longer.insert(longer.end(), {0xF0, 0x7D, 0x01, 0xF7});
   const std::string same = folder.file("same.syx", image), more = folder.file("more.syx", longer);
   const std::string script = "backup " + file + "\nfactorypresets enter enter\nhome\nrestore " + file +
                              "\nfactorypresets enter enter\nhome\nverify " + file + "\n";
+  // The restore of a file the backup writes checks its own settings before anything runs.
+  std::map<std::string, std::string> badPause = kQuick;
+  badPause["PMCKEYS_SYSEX_PAUSE_MS"] = "1001";
+  const SimRun refused = runUnderSim({"--script", "-"}, {}, script.c_str(), nullptr, badPause);
+  EXPECT_EQ(refused.process.err, "pmckeys: -:4: PMCKEYS_SYSEX_PAUSE_MS must be a whole number of milliseconds from 0 "
+                                 "to 1000, not <1001>\n");
+  EXPECT_EQ(refused.bytes, "");
   const SimRun run = runUnderSim({"--script", "-"}, {}, script.c_str(), nullptr, kQuick);
   EXPECT_EQ(run.process.err, "pmckeys: -:7: the device's memory differs from " + file + " (first at byte 8)\n");
   EXPECT_EQ(run.process.out, "saved 4 messages, 4096 bytes to " + file + " (two dumps agreed)\nsent 4 messages, 4096 "

@@ -175,7 +175,8 @@ TEST(Console, HelpCommentsCompletionAndAQuestionBeforeLeavingTheMenus) {
   EXPECT_TRUE(terminal.waitFor("  quit                        console: end it (so does Ctrl-D)\nTab completes"));
   terminal.type("menu # a comment\n");
   EXPECT_TRUE(terminal.waitFor("comment\n  EDITPATCH\nEDITPATCH> ")) << terminal.screen();
-  for (const auto& c : {std::make_pair("Cal", "Calibratepedal "), std::make_pair("EXITEDITM", "EXITEDITMENU ")}) {
+  for (const auto& c : {std::make_pair("Cal", "Calibratepedal "), std::make_pair("EXITEDITM", "EXITEDITMENU "),
+                        std::make_pair("map pr", "map pressenterreset ")}) {  // a place, not PREV
     terminal.type(c.first);
     terminal.press("Tab");
     EXPECT_TRUE(terminal.waitFor(std::string("EDITPATCH> ") + c.second)) << terminal.screen();

@@ -13,6 +13,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null || bad "cmake --install f
 for file in bin/pmckeys bin/pmckeys-sim share/man/man1/pmckeys.1 share/man/man1/pmckeys-sim.1 \
     share/bash-completion/completions/pmckeys share/bash-completion/completions/pmckeys-sim \
     share/zsh/site-functions/_pmckeys share/doc/pmckeys/README.md share/doc/pmckeys/reference.md share/doc/pmckeys/wiring.md share/doc/pmckeys/example-setup.txt \
+    share/doc/pmckeys/menu-map.svg \
     share/doc/pmckeys/LICENSE share/doc/pmckeys/copyright lib/pmckeys/pmckeys-midi.so; do
   if [ -f "$prefix/$file" ]; then ok; else bad "missing $file"; fi
 done

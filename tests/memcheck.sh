@@ -25,6 +25,8 @@ export PMCKEYS_DEVICE=/nonexistent/pmckeys-memcheck
 check "usage" "${vg[@]}" "$pmckeys"
 check "cable" "${vg[@]}" "$pmckeys" cable
 check "commands, no board" "${vg[@]}" "$pmckeys" commands
+check "map with a route" "${vg[@]}" "$pmckeys" map editbank
+check "map, unknown place" "${vg[@]}" "$pmckeys" map nosuch
 check "key sequence, no board" "${vg[@]}" "$pmckeys" r menu enter
 check "pmcchannel, no board" "${vg[@]}" "$pmckeys" pmcchannel 3
 check "calibratepedal without number" "${vg[@]}" "$pmckeys" calibratepedal

@@ -4,8 +4,9 @@
 //
 //   pmckeys_tables TEMPLATE OUTPUT
 //
-// Placeholders: @KEYWORDS@ @OPTIONS@ @TOKENS@ (blank-separated words, upper
-// case), @SIM_OPTIONS@ @SIM_FAULTS@ @SIM_VALUE_OPTIONS@ (pmckeys-sim's),
+// Placeholders: @KEYWORDS@ @OPTIONS@ @TOKENS@ @PLACES@ (blank-separated
+// words, upper case; the places are those `map` takes), @SIM_OPTIONS@
+// @SIM_FAULTS@ @SIM_VALUE_OPTIONS@ (pmckeys-sim's),
 // @ZSH_SIM_ARGUMENTS@ (zsh), @MAN_KEYS@ @MAN_COMPOUNDS@ @MAN_OPTIONS@
 // @MAN_SESSION@ @MAN_SIM_OPTIONS@ (roff), @VERSION@, @DOC_DIR@,
 // @JACK_LONGEST_MESSAGE@ (bytes).
@@ -19,6 +20,7 @@
 
 #include "commandmodel/CommandTable.h"
 #include "commandmodel/Dad10.h"
+#include "commandmodel/MenuMap.h"
 #include "frontend/CommandLine.h"
 #include "midi/RtMidiSystem.h"
 #include "simulator/SimulatorOptions.h"
@@ -197,6 +199,7 @@ int main(int argc, char** argv) {
   replaceAll(output, "@KEYWORDS@", joined(commandForms().words()));
   replaceAll(output, "@OPTIONS@", joined(commandForms().options()));
   replaceAll(output, "@TOKENS@", tokens());
+  replaceAll(output, "@PLACES@", joined(MenuMap::places()));
   replaceAll(output, "@MAN_KEYS@", manKeys());
   replaceAll(output, "@MAN_COMPOUNDS@", manCompounds());
   replaceAll(output, "@MAN_OPTIONS@", manForms(CommandForm::OPTION));

@@ -1,7 +1,7 @@
 // A JACK server of the test's own on the dummy audio backend, so that tests
 // side by side never see each other's MIDI ports; the benchmarks start
 // theirs the same way. The constructor starts
-// `jackd -n NAME --no-realtime -d dummy`, points this process and every
+// `jackd -n NAME --no-realtime -d dummy -p 4096`, points this process and every
 // program it starts at it (JACK_DEFAULT_SERVER, PMCKEYS_MIDI_API=jack) and
 // waits until it answers; the destructor stops it, unless stop() did.
 //
@@ -17,10 +17,12 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 class JackServer {
 public:
-  JackServer();
+  // options: more of jackd's own, before the backend ("-a", "A").
+  explicit JackServer(std::vector<std::string> options = {});
   ~JackServer();
   JackServer(const JackServer&) = delete;
   JackServer& operator=(const JackServer&) = delete;
@@ -29,10 +31,13 @@ public:
   // Stops the server at once, as a user or a crash does to programs using
   // it, and waits until it has gone.
   void stop();
+  // Sends the server a signal: SIGSTOP freezes it as a hung server is, SIGCONT thaws it.
+  void signal(int number);
 
 private:
   void start(int slot);
 
+  std::vector<std::string> fOptions;
   pid_t fPid = -1;
   int fLock = -1;
   bool fRunning = false;

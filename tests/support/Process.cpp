@@ -68,11 +68,14 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
   command.argv = {options.argv0.empty() ? program : options.argv0};
   command.argv.insert(command.argv.end(), args.begin(), args.end());
   command.env.assign(options.env.begin(), options.env.end());
+  command.defaultStopSignals = true;
+  command.ignored = options.ignoredSignals;
   command.in = options.input != nullptr ? in[0] : ChildCommand::DISCARD;
   command.out = options.output != nullptr ? open(options.output, O_WRONLY) : out[1];
   command.err = err[1];
   const auto start = Clock::now();
   const pid_t pid = command.start("runProcess");
+  if (options.started != nullptr) *options.started = pid;
   for (int fd : std::set<int>{in[0], out[1], err[1], command.out}) close(fd);
   signal(SIGPIPE, SIG_IGN);
   if (options.input != nullptr && write(in[1], options.input, strlen(options.input)) < 0) {

@@ -4,6 +4,9 @@
 #ifndef PMCKEYS_TESTS_SUPPORT_PROCESS_H
 #define PMCKEYS_TESTS_SUPPORT_PROCESS_H
 
+#include <sys/types.h>
+
+#include <atomic>
 #include <map>
 #include <string>
 #include <vector>
@@ -23,6 +26,8 @@ struct ProcessOptions {
   std::map<std::string, std::string> env;  // variables to set ("" value: unset)
   int timeoutSeconds = 60;                 // then the process is killed
   bool errorTerminal = false;              // standard error on a pseudo-terminal, not a pipe
+  std::vector<int> ignoredSignals;         // as nohup leaves them; the other stop signals at their defaults
+  std::atomic<pid_t>* started = nullptr;   // receives the process id, for a test that signals it
 };
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,

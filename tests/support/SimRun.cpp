@@ -36,6 +36,7 @@ SimRun runUnderSim(const std::vector<std::string>& pmckeysArgs, const std::vecto
   ProcessOptions options;
   options.input = input;
   options.env = env;
+  options.timeoutSeconds = 110;  // below ctest's 120 s: a script of dumps takes a minute
   SimRun run;
   run.process = runProcess(PMCKEYS_SIM_BINARY, args, options);
   run.trace = takeFile(traceFile);
