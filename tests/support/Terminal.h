@@ -17,7 +17,9 @@ public:
   void type(const std::string& text);  // literally
   void press(const std::string& key);  // a tmux key name: Enter, Tab, Up, C-c, C-d
   bool waitFor(const std::string& text, double seconds = 20);
-  std::string screen();
+  // history: with the lines scrolled off the top (tmux's "Pane is dead"
+  // line at the bottom scrolls one off when the program ends).
+  std::string screen(bool history = false);
 
 private:
   std::string tmux(const std::vector<std::string>& args);
