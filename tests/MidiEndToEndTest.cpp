@@ -68,11 +68,10 @@ TEST(Midi, FilesAndMidiSystemsAreCheckedBeforeAnything) {
   const std::string good = folder.file("good.syx", kSaved), fresh = folder.path + "/new.syx";
   // No MIDI system: ALSA where the machine has no sequencer, else a JACK server that does not run.
   const bool sequencer = access("/dev/snd/seq", R_OK | W_OK) == 0;
-  std::map<std::string, std::string> none = {{"PMCKEYS_MIDI_API", "alsa"}};
-  if (sequencer) none = {{"PMCKEYS_MIDI_API", "jack"}, {"JACK_DEFAULT_SERVER", "pmckeys-none"}};
-  const std::string alsa = sequencer ? "pmckeys: no MIDI system: no JACK server is running\n"
-                                     : "pmckeys: no MIDI system: the ALSA sequencer is not available (is the snd-seq "
-                                       "module loaded?)\n";
+  const std::map<std::string, std::string> none = {{"PMCKEYS_MIDI_API", sequencer ? "jack" : "alsa"},
+                                                   {"JACK_DEFAULT_SERVER", "pmckeys-none"}};
+  const std::string alsa = std::string("pmckeys: no MIDI system: ") + (sequencer ? "no JACK server is running\n" :
+                           "the ALSA sequencer is not available (is the snd-seq module loaded?)\n");
   const auto refused = [&](const std::string& name, const MidiBytes& bytes, const std::string& why) {
     return Case{{"restore", folder.file(name, bytes)},
                 {},
@@ -433,13 +432,8 @@ TEST(MidiOnJack, AConnectionThatDoesNotComeUpStopsTheRunBeforeAnything) {
   EXPECT_EQ(folder.listing(), "patches.syx\n");
 }
 
-// The full name of the port of a program of the test's own, as pmckeys sees it.
-std::string portOf(const std::string& program, MidiSystem::Direction direction) {
-  for (const std::string& port : must(must(RtMidiSystem::open("pmckeys-test"))->ports(direction))) {
-    if (port.compare(0, program.size() + 1, program + ":") == 0) return port;
-  }
-  return "no port of " + program;
-}
+// An error without the address ALSA adds to a port's name ("peer in:in 128:0").
+std::string unaddressed(const std::string& error) { return std::regex_replace(error, std::regex(" [0-9]+:[0-9]+>"), ">"); }
 
 // On ALSA: closed as the second of four messages arrives, the port would
 // go while the cable still carries its last piece (82 ms, a race with the
@@ -452,7 +446,6 @@ TEST_F(Alsa, ARestoreWhosePortGoesAwayFails) {
   std::unique_ptr<MidiInput> in = must(peer->openVirtualInput("in"));
   ProcessOptions options;
   options.env = {{"PMCKEYS_SYSEX_PAUSE_MS", "1000"}, {"PMCKEYS_MIDI_OUT", "peer in"}};
-  const std::string port = portOf("peer in", MidiSystem::Direction::Out);
   std::future<ProcessResult> restore = std::async(
       std::launch::async, [&] { return runProcess(PMCKEYS_BINARY, {"restore", file, "--no-verify"}, options); });
   MidiBytes message;
@@ -461,8 +454,8 @@ TEST_F(Alsa, ARestoreWhosePortGoesAwayFails) {
   in.reset();
   const ProcessResult result = restore.get();
   EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err, "pmckeys: the MIDI port <" + port + "> went away after 2 of 4 messages: the device may hold a "
-            "mix of old and new content; restore the file again\n");
+  EXPECT_EQ(unaddressed(result.err), "pmckeys: the MIDI port <peer in:in> went away after 2 of 4 messages: the device "
+                                     "may hold a mix of old and new content; restore the file again\n");
   EXPECT_EQ(result.status, 1);
 }
 
@@ -479,7 +472,6 @@ void backupWhosePortGoesAway() {
   std::unique_ptr<MidiOutput> out = must(peer->openVirtualOutput("out"));
   ProcessOptions options;
   options.env = {{"PMCKEYS_DEVICE", board.slavePath()}, {"PMCKEYS_MIDI_IN", "peer out"}};
-  const std::string port = portOf("peer out", MidiSystem::Direction::In);
   std::future<ProcessResult> backup = std::async(std::launch::async, [&] {
     return runProcess(PMCKEYS_BINARY, {"backup", folder.path + "/patches.syx"}, options);
   });
@@ -496,7 +488,7 @@ void backupWhosePortGoesAway() {
     if (keys.size() == 14) back = std::chrono::steady_clock::now();
   }
   const ProcessResult result = backup.get();
-  EXPECT_EQ(result.err, "pmckeys: the MIDI port <" + port + "> went away during the dump; nothing saved\n");
+  EXPECT_EQ(unaddressed(result.err), "pmckeys: the MIDI port <peer out:out> went away during the dump; nothing saved\n");
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(keys, "MMMMEEMMMMMEE" "SSSSSSESESSSSE");  // the way to the dump, the way back
   // Seen within the second between two looks; unlooked for, 30 s.

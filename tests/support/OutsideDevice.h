@@ -1,45 +1,66 @@
-// A device played from outside pmckeys, where the simulated device cannot
-// behave so: a board the test serves on a pseudo-terminal (the simulated
-// board's side of the line, in this process) and a MIDI OUT that the test
-// hands in (a port of its own on JACK, the raw MIDI device of a virmidi port
-// on ALSA). The device sends its dump when the dump's keys are pressed,
-// each System Exclusive message in pieces as slowly as a MIDI cable carries
-// them, other MIDI among them, with pauses; a key that arrives while the
-// dump is on its way stops it after the message in progress, unless the
-// device is one that goes on. The device owns its MIDI OUT and the system
-// that opened it.
+// A device played from outside pmckeys, where the simulated one cannot
+// behave so: its keypad a board served on a pseudo-terminal in this process,
+// its MIDI OUT what the test hands in (a port of its own on JACK, a virmidi
+// port's raw MIDI device on ALSA). The dump's keys start the dump: each System Exclusive message in pieces of
+// 1,024 bytes, each when the cable has carried it, other MIDI among them,
+// with pauses. A key that comes meanwhile stops it after the message in
+// progress, unless the device goes on.
 #ifndef PMCKEYS_TESTS_SUPPORT_OUTSIDEDEVICE_H
 #define PMCKEYS_TESTS_SUPPORT_OUTSIDEDEVICE_H
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <deque>
-#include <memory>
-#include <string>
+#include <functional>
 #include <thread>
-#include <vector>
 
-#include "midi/MidiSystem.h"
+#include "midi/QuietWait.h"
+#include "midi/RtMidiSystem.h"
 #include "simulator/PseudoTerminal.h"
+#include "simulator/SimulatedBoard.h"
+#include "tests/support/Must.h"
 
-// A System Exclusive message of `size` bytes, its data counting up from
-// `seed` (modulo 127), so that a piece lost, doubled or out of place shows.
-MidiBytes sysex(std::size_t size, unsigned char seed = 0);
+// A System Exclusive message, its data counting up from `seed` (modulo
+// 127): a piece lost, doubled or out of place shows.
+inline MidiBytes sysex(std::size_t size, unsigned char seed = 0) {
+  MidiBytes message(size, 0xF0);
+  for (std::size_t i = 1; i + 1 < size; ++i) message[i] = static_cast<unsigned char>((seed + i) % 127);
+  message.back() = 0xF7;
+  return message;
+}
 
 struct Sent {
   int pauseMs;  // before the message
   MidiBytes message;
 };
+
 // The System Exclusive messages of a dump, joined.
-std::string sysexOf(const std::vector<Sent>& dump);
+inline std::string sysexOf(const std::vector<Sent>& dump) {
+  std::string whole;
+  for (const Sent& sent : dump) {
+    if (sent.message.front() == 0xF0) whole.append(sent.message.begin(), sent.message.end());
+  }
+  return whole;
+}
 
 class OutsideDevice {
 public:
-  OutsideDevice(std::unique_ptr<MidiOutput> out, std::vector<Sent> dump, bool goesOn = false,
-                std::unique_ptr<MidiSystem> system = nullptr);
-  ~OutsideDevice();
-  // A device whose MIDI OUT is a virtual port of its own, "NAME out".
-  static std::unique_ptr<OutsideDevice> onVirtualPort(const std::string& name, std::vector<Sent> dump, bool goesOn);
+  using Out = std::function<void(const MidiBytes&)>;
+  OutsideDevice(Out out, std::vector<Sent> dump, bool goesOn = false)
+      : fOut(std::move(out)), fDump(std::move(dump)), fGoesOn(goesOn), fThread([this] { serve(); }) {}
+  ~OutsideDevice() {
+    fDone = true;
+    fThread.join();
+  }
+  // One whose MIDI OUT is a virtual port of its own, "NAME out".
+  static std::unique_ptr<OutsideDevice> onVirtualPort(const std::string& name, std::vector<Sent> dump, bool goesOn) {
+    std::shared_ptr<MidiSystem> midi = must(RtMidiSystem::open(name));
+    // The output goes before the system it was opened on.
+    std::shared_ptr<MidiOutput> out(midi ? must(midi->openVirtualOutput("out")).release() : nullptr,
+                                    [midi](MidiOutput* output) { delete output; });
+    return std::make_unique<OutsideDevice>([out](const MidiBytes& bytes) { must(out->send(bytes)); }, dump, goesOn);
+  }
 
   const std::string& line() const { return fLine.slavePath(); }
   int keys() const { return fKeys; }
@@ -48,16 +69,43 @@ public:
 private:
   using Clock = std::chrono::steady_clock;
   struct Piece {
-    Clock::time_point at;  // when its last byte has left the cable
+    Clock::time_point at;  // when the cable has carried it
     MidiBytes bytes;
     bool begins;  // a message
   };
 
-  void startDump();
-  void serve();
+  void startDump() {
+    const std::size_t kPiece = 1024;  // few pieces, so that a loaded JACK server keeps up
+    Clock::time_point at = Clock::now();
+    for (const Sent& sent : fDump) {
+      at += std::chrono::milliseconds(sent.pauseMs);
+      for (std::size_t from = 0; from < sent.message.size(); from += kPiece) {
+        const auto begin = sent.message.begin() + static_cast<long>(from);
+        const MidiBytes piece(begin, begin + static_cast<long>(std::min(kPiece, sent.message.size() - from)));
+        at += std::chrono::microseconds(piece.size() * QuietWait::BITS_PER_BYTE * 1000000 /
+                                        QuietWait::MIDI_BITS_PER_SECOND);
+        fDue.push_back({at, piece, from == 0});
+      }
+    }
+  }
 
-  std::unique_ptr<MidiSystem> fSystem;
-  std::unique_ptr<MidiOutput> fOut;
+  void serve() {
+    SimulatedBoard board(fLine);
+    while (!fDone) {
+      const auto next = fDue.empty() ? Clock::now() + std::chrono::milliseconds(20) : fDue.front().at;
+      const long long due = std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now()).count();
+      SimulatedBoard::Reception key;
+      if (board.serveOne(static_cast<int>(std::clamp<long long>(due, 0, 20)), key)) {
+        ++fKeys;
+        const auto begins = std::find_if(fDue.begin(), fDue.end(), [](const Piece& piece) { return piece.begins; });
+        if (!fGoesOn) fDue.erase(begins, fDue.end());
+        if (key.move.place == "MIDIDATADUMPCOMPLETE" && !key.move.performed.empty()) startDump();
+      }
+      for (; !fDue.empty() && fDue.front().at <= Clock::now(); fDue.pop_front()) fOut(fDue.front().bytes);
+    }
+  }
+
+  Out fOut;
   std::vector<Sent> fDump;
   bool fGoesOn;
   PseudoTerminal fLine;
