@@ -3,7 +3,9 @@
 #include <RtMidi.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "midi/AlsaOutput.h"
 #include "frontend/Conversions.h"
@@ -45,14 +47,18 @@ Result<RtMidi::Api> chosenApi() {
 }
 
 // RtMidi's constructors write to std::cerr and throw; this makes them do
-// neither.
+// neither. A JACK server busy with other clients coming and going may turn
+// a new one away for a moment: asked a few times before the answer counts.
 template <typename Midi>
 Result<std::unique_ptr<Midi>> make(int api, const std::string& clientName) {
   MidiLibraries::QuietCerr quiet;
-  try {
-    return std::unique_ptr<Midi>(new Midi(static_cast<RtMidi::Api>(api), clientName));
-  } catch (const RtMidiError& e) {
-    return Failed(e.getMessage());
+  for (int attempt = 1;; ++attempt) {
+    try {
+      return std::unique_ptr<Midi>(new Midi(static_cast<RtMidi::Api>(api), clientName));
+    } catch (const RtMidiError& e) {
+      if (attempt == OPEN_ATTEMPTS) return Failed(e.getMessage());
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
 }
 

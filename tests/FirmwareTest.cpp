@@ -66,7 +66,8 @@ TEST(Firmware, EveryKeyOnItsLines) {
 }
 
 // A line in the terminal's default echo mode sends every answer back to the
-// board, "ready" too. A key after probes is pressed as ever.
+// board, "ready" too; in the half second the line stays open after them, the
+// echo presses nothing. A key after probes is pressed as ever.
 TEST(Firmware, OnlyKeysAndTheProbeAreAnsweredAndAnEchoedAnswerPressesNothing) {
   const std::vector<Change> changes = runOnFirmware(
       {"/bin/sh", "-c",

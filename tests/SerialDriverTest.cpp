@@ -109,6 +109,7 @@ TEST_F(SerialDriver, BoundsTheWaitAndTheReplyLength) {
   const int fd = opened();
   const auto start = Clock::now();
   EXPECT_EQ(serialport_read_until(fd, buf, '\n', sizeof buf, 300), SERIALPORT_TIMEOUT);
+  // 300 ms as asked; a read that blocked would wait out the line's own 2 s.
   EXPECT_GE(Clock::now() - start, milliseconds(300));
   EXPECT_LT(Clock::now() - start, milliseconds(1000));
 

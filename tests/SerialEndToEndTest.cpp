@@ -49,7 +49,7 @@ struct SimCase {
   const char* shell = nullptr;                // a sh command line that runs "$@" (pmckeys and its arguments)
   const char* input = nullptr;                // standard input
   std::vector<std::string> lastWarnings = {};  // the trace's last warnings, after those on the way in
-  double within = 0;                          // the seconds the run may take, when that matters
+  double lastKeyToEnd = 0;                    // the seconds from the board's last key to the end, when that matters
   std::string memory = kUserMemory;           // what the summary says the device's memory holds
 };
 
@@ -84,15 +84,18 @@ const SimCase kRuns[] = {
      "exec \"$@\" >/dev/full"},
     {"BrokenPipe", {"calibratepedal", "1"}, "", "pmckeys: cannot write to standard output: Broken pipe\n1\n", 0,
      kCalibrationOfPedal1, kCalibrated, {}, "{ \"$@\" </dev/null; echo $? >&2; } | head -c1 >/dev/null"},
+    // The 2 s the reply may take, then the end; bounded at three times that.
     {"SilentBoard", {"menu", "enter"}, "", kFailed + "no reply from the board within 2000 ms" + kHint, 1, "4d",
      leftIn("EDITPATCH"), {"--fault", "silent"}, nullptr, nullptr, {}, 6.0},
     {"OverlongReply", {"r", "menu"}, "", kFailed + "reply of 255 bytes or more without a line end" + kHint, 1, "4d",
      leftIn("EDITPATCH"), {"--fault", "overlong"}},
+    // A hang-up ends the run at once (0.1 s), where a read that missed it
+    // would wait for the reply's 2 s.
     {"HangUp", {"menu", "menu", "menu"}, "", kFailed + "writeString" + kHint, 1, "4d 4d", leftIn("EDITBANK"),
-     {"--fault", "hangup", "--fault-after", "1"}, nullptr, nullptr, {}, 3.0},
+     {"--fault", "hangup", "--fault-after", "1"}, nullptr, nullptr, {}, 1.0},
     // A run in its own session (as from cron), whose controlling terminal the line becomes.
     {"HangUpOfTheControllingTerminal", {"menu", "menu", "menu"}, "", kFailed + "writeString" + kHint, 1, "4d 4d",
-     leftIn("EDITBANK"), {"--fault", "hangup", "--fault-after", "1"}, "exec setsid -w \"$@\"", nullptr, {}, 3.0},
+     leftIn("EDITBANK"), {"--fault", "hangup", "--fault-after", "1"}, "exec setsid -w \"$@\"", nullptr, {}, 1.0},
 };
 
 class SerialEndToEnd : public testing::TestWithParam<SimCase> {};
@@ -112,8 +115,9 @@ TEST_P(SerialEndToEnd, OnTheLine) {
   ASSERT_GE(run.warnings.size(), c.lastWarnings.size());
   EXPECT_EQ(std::vector<std::string>(run.warnings.end() - static_cast<long>(c.lastWarnings.size()), run.warnings.end()),
             c.lastWarnings);
-  if (c.within > 0) {
-    EXPECT_LT(run.process.seconds, c.within);
+  if (c.lastKeyToEnd > 0) {
+    ASSERT_FALSE(run.times.empty());
+    EXPECT_LT(run.process.seconds - run.times.back(), c.lastKeyToEnd);
   }
 }
 
@@ -123,22 +127,23 @@ INSTANTIATE_TEST_SUITE_P(Runs, SerialEndToEnd, testing::ValuesIn(kRuns),
 // The board times each key when it has read and answered it, so a board
 // held up by a loaded machine shortens one gap and lengthens the next: the
 // typical gap is what tells the tool's pauses (2 x 15 ms and 50 ms a key).
-// The board ignores the probe, so the tool gives it 2 s to start.
+// The board ignores the probe, so the tool gives it 2 s to start. The upper
+// bounds are three times the expected times.
 TEST(SerialEndToEndTiming, ReturnAlongTheTrail) {
   const SimRun run = runUnderSim({"rd", "editbank", "enter"}, {"--fault", "noready"});
   EXPECT_EQ(run.process.out, "PREV ENTER PREV PREV  ENTER");
   EXPECT_TRUE(run.warnings.empty());
   ASSERT_EQ(run.times.size(), 8u);
   EXPECT_GE(run.times[0], 2.0);  // the board's start-up pause
-  EXPECT_LT(run.times[0], 3.0);
+  EXPECT_LT(run.times[0], 6.0);
   std::vector<double> gaps;
   for (std::size_t i = 1; i < run.times.size(); ++i) gaps.push_back(run.times[i] - run.times[i - 1]);
   EXPECT_GE(gaps[2], 0.5) << "the pause before the return";
-  EXPECT_LT(gaps[2], 0.8);
+  EXPECT_LT(gaps[2], 1.5);
   gaps.erase(gaps.begin() + 2);
   std::sort(gaps.begin(), gaps.end());
   EXPECT_GE(gaps[gaps.size() / 2], 0.070) << "the typical gap between two keys";
-  EXPECT_LT(gaps.back(), 0.3);
+  EXPECT_LT(gaps[gaps.size() / 2], 0.3);
 }
 
 // pmckeys refuses such a return, so a stand-in whose first argument is r
@@ -161,9 +166,13 @@ TEST(SerialEndToEndByHand, AReturnThroughAStepIsWarnedAbout) {
 
 
 // Two runs of "menu" one after the other. The first open finds the board
-// just reset: the first key comes once it answers the probe, before the 2 s a
-// board that ignores the probe gets; the second run finds it up. The trace
-// times each key when the board answered it (30 ms after it came).
+// just reset: the first key comes once it answers the probe (1.6 s, the next
+// probe within 0.1 s, then the key), before a board that ignores the probe
+// gets its 2 s and the key; the second run finds it up and presses its key in
+// a tenth of a second, where a board reset again would take 1.6 s. A board
+// that ignores the probe gets its 2 s each time (bounded at three times
+// that). The trace times each key when the board answered it (30 ms after it
+// came).
 struct FirstKeyCase {
   const char* name;
   std::vector<std::string> sim;
@@ -172,8 +181,8 @@ struct FirstKeyCase {
 };
 
 const FirstKeyCase kFirstKeys[] = {
-    {"AnsweringBoard", {}, 1.6, 2.0, 0.05, 0.5},
-    {"BoardIgnoringTheProbe", {"--fault", "noready"}, 2.0, 3.0, 2.0, 3.0},
+    {"AnsweringBoard", {}, 1.6, 2.03, 0.05, 1.0},
+    {"BoardIgnoringTheProbe", {"--fault", "noready"}, 2.0, 6.0, 2.0, 6.0},
 };
 
 class SerialEndToEndFirstKey : public testing::TestWithParam<FirstKeyCase> {};

@@ -53,15 +53,18 @@ TEST(SimulatorEndToEnd, PassesTheCommandsStatusOnOrSaysWhyNot) {
       {R"(exec "$0" --fault-after 1000000 -- true)", "", "0"},
       {R"(exec "$0" --dump-size 10 -- true)",
        "pmckeys-sim: --dump-size takes a whole number from 11 to 1048576, not <10>\n" + usage, "2"},
-      // with standard output closed the line carries the answer to the key and nothing of the trace;
-      // setting the line is the open that resets the board, and its bootloader (1.6 s) takes the
-      // first key, however slowly the shell gets to it
-      {R"(exec "$0" -- sh -c 'stty raw -echo min 0 time 5 <"$PMCKEYS_DEVICE"; exec 3<>"$PMCKEYS_DEVICE";)"
-       R"( printf M >&3; sleep 1.7; printf M >&3; cat <&3 >&2' >&-)", "ok\n", "0"},
+      // with standard output closed the line carries the answer to the key and nothing of the trace
+      // (read until the line is quiet for 2 s); setting the line is the open that resets the board, and
+      // its bootloader (1.6 s) takes a key 0.6 s later (or up to 1 s later still, where the shell is
+      // slow); 1 s after that key the board is up, where a board reset by that key would not be
+      {R"(exec "$0" -- sh -c 'stty raw -echo min 0 time 20 <"$PMCKEYS_DEVICE"; exec 3<>"$PMCKEYS_DEVICE";)"
+       R"( sleep 0.6; printf M >&3; sleep 1; printf M >&3; cat <&3 >&2' >&-)", "ok\n", "0"},
       {R"(exec "$0" -- true >/dev/full)", cannot + "standard output: No space left on device\n", "1"},
       {R"(exec "$0" --help >/dev/full)", cannot + "standard output: No space left on device\n", "1"},
       {R"(exec "$0" --trace /dev/full -- true)", cannot + "the trace file </dev/full>: No space left on device\n", "1"},
-      {R"("$0" -- sleep 0.3 | :; exit ${PIPESTATUS[0]})", cannot + "standard output: Broken pipe\n", "1"},
+      // the command ends once the reader of its output has gone
+      {R"("$0" -- sh -c 'trap "" PIPE; while echo; do sleep 0.1; done 2>&-' | :; exit ${PIPESTATUS[0]})",
+       cannot + "standard output: Broken pipe\n", "1"},
   };
   for (const auto& c : cases) {
     const ProcessResult result = runProcess("/bin/bash", {"-c", c[0], PMCKEYS_SIM_BINARY});
