@@ -71,11 +71,7 @@ TEST(OutsideDevice, ABackupWaitsForSlowMessagesAndPauses) {
     EXPECT_EQ(result.err, saved ? "" : devices[i].result);
     EXPECT_EQ(result.out, saved ? "saved " + std::regex_replace(devices[i].result, std::regex("FILE"), file) + "\n" : "");
     EXPECT_EQ(result.status, saved ? 0 : 1) << file << ": signal " << result.signal;
-    const bool there = std::ifstream(file).good();
-    EXPECT_EQ(there, saved) << file;
-    if (there) {
-      EXPECT_EQ(readFile(file), played[i]->sysexBytes()) << file;
-    }
+    EXPECT_EQ(std::ifstream(file).good() ? readFile(file) : "none", saved ? played[i]->sysexBytes() : "none") << file;
     EXPECT_EQ(played[i]->keys(), saved ? 54 : 27);
   }
 }

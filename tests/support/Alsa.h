@@ -1,7 +1,6 @@
-// The machine's ALSA sequencer, for the tests that need one (tests/alsa_vm.sh
-// boots a kernel that has it): the fixture runs them on it, with
-// PMCKEYS_MIDI_API=alsa for the test and the programs it starts, or skips
-// them where there is none, saying why.
+// Runs a test on the machine's ALSA sequencer (tests/alsa_vm.sh boots a
+// kernel with one), PMCKEYS_MIDI_API=alsa for it and the programs it starts;
+// skips it, saying why, where there is none.
 #ifndef PMCKEYS_TESTS_SUPPORT_ALSA_H
 #define PMCKEYS_TESTS_SUPPORT_ALSA_H
 

@@ -1,10 +1,8 @@
-// A device played from outside pmckeys, where the simulated one cannot
-// behave so: its keypad a board served on a pseudo-terminal in this process,
-// its MIDI OUT what the test hands in (a port of its own on JACK, a virmidi
-// port's raw MIDI device on ALSA). The dump's keys start the dump: each System Exclusive message in pieces of
-// 1,024 bytes, each when the cable has carried it, other MIDI among them,
-// with pauses. A key that comes meanwhile stops it after the message in
-// progress, unless the device goes on.
+// A device played from outside pmckeys: its keypad a board served on a
+// pseudo-terminal in this process, its MIDI OUT what the test hands in. The
+// dump's keys start the dump, each System Exclusive message in pieces when
+// the cable has carried them, with pauses; a key meanwhile stops it after
+// the message in progress, unless the device goes on.
 #ifndef PMCKEYS_TESTS_SUPPORT_OUTSIDEDEVICE_H
 #define PMCKEYS_TESTS_SUPPORT_OUTSIDEDEVICE_H
 
@@ -35,15 +33,6 @@ struct Sent {
   MidiBytes message;
 };
 
-// The System Exclusive messages of a dump, joined.
-inline std::string sysexOf(const std::vector<Sent>& dump) {
-  std::string whole;
-  for (const Sent& sent : dump) {
-    if (sent.message.front() == 0xF0) whole.append(sent.message.begin(), sent.message.end());
-  }
-  return whole;
-}
-
 class OutsideDevice {
 public:
   using Out = std::function<void(const MidiBytes&)>;
@@ -56,15 +45,21 @@ public:
   // One whose MIDI OUT is a virtual port of its own, "NAME out".
   static std::unique_ptr<OutsideDevice> onVirtualPort(const std::string& name, std::vector<Sent> dump, bool goesOn) {
     std::shared_ptr<MidiSystem> midi = must(RtMidiSystem::open(name));
-    // The output goes before the system it was opened on.
     std::shared_ptr<MidiOutput> out(midi ? must(midi->openVirtualOutput("out")).release() : nullptr,
-                                    [midi](MidiOutput* output) { delete output; });
+                                    [midi](MidiOutput* output) { delete output; });  // before its system
     return std::make_unique<OutsideDevice>([out](const MidiBytes& bytes) { must(out->send(bytes)); }, dump, goesOn);
   }
 
   const std::string& line() const { return fLine.slavePath(); }
   int keys() const { return fKeys; }
-  std::string sysexBytes() const { return sysexOf(fDump); }
+  // The System Exclusive messages of the dump, joined.
+  std::string sysexBytes() const {
+    std::string whole;
+    for (const Sent& sent : fDump) {
+      if (sent.message.front() == 0xF0) whole.append(sent.message.begin(), sent.message.end());
+    }
+    return whole;
+  }
 
 private:
   using Clock = std::chrono::steady_clock;

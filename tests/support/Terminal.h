@@ -17,8 +17,7 @@ public:
   void type(const std::string& text);  // literally
   void press(const std::string& key);  // a tmux key name: Enter, Tab, Up, C-c, C-d
   bool waitFor(const std::string& text, double seconds = 20);
-  // history: with the lines scrolled off the top (tmux's "Pane is dead"
-  // line at the bottom scrolls one off when the program ends).
+  // history: with what scrolled off the top (as "Pane is dead" does a line).
   std::string screen(bool history = false);
 
 private:
