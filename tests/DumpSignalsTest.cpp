@@ -1,8 +1,10 @@
 // Signals during a backup, sent to the real process: the walk to the dump
 // screen is finished, the wait ends at once, the way back is pressed to its
 // end whatever comes, and nothing is saved; on the command line, in a script
-// and in the console, for backup and verify alike. The simulated device sends no dump (--fault nodump),
-// so that without a signal the wait would run its 30 s.
+// and in the console, for backup, verify and restore's check alike. The
+// simulated device sends no dump (--fault nodump), so that without a signal
+// the wait would run its 30 s, as it does for signals that were ignored when
+// pmckeys started (nohup). A JACK server frozen during the wait ends it too.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -59,6 +61,7 @@ struct Shot {
   std::size_t afterKeys;  // once the board has received so many
   bool inWait;            // and pmckeys waits for the dump: after the walk's 13 keys, a pause
   int signal;
+  JackServer* server = nullptr;  // the signal's receiver, when not pmckeys
 };
 
 // The 13 keys of the walk are all the board gets until the way back: a
@@ -76,6 +79,8 @@ struct Case {
   std::vector<Shot> shots;
   std::string err;
   int status;
+  std::vector<int> ignored = {};  // as pmckeys is started with them
+  std::vector<std::string> sim = {"--fault", "nodump"};
 };
 
 struct Outcome {
@@ -85,11 +90,12 @@ struct Outcome {
 
 Outcome signalled(const Case& c) {
   const std::string trace = scratchFile(), pidFile = scratchFile();
-  std::vector<std::string> args = {"--fault", "nodump", "--trace", trace, "--", "/bin/sh", "-c", recordingPid(pidFile),
-                                   "sh", PMCKEYS_BINARY};
+  std::vector<std::string> args = c.sim;
+  args.insert(args.end(), {"--trace", trace, "--", "/bin/sh", "-c", recordingPid(pidFile), "sh", PMCKEYS_BINARY});
   args.insert(args.end(), c.args.begin(), c.args.end());
   ProcessOptions options;
   options.input = c.input;
+  options.ignoredSignals = c.ignored;
   std::future<ProcessResult> running =
       std::async(std::launch::async, [=] { return runProcess(PMCKEYS_SIM_BINARY, args, options); });
   const pid_t pmckeys = pidIn(pidFile);
@@ -98,7 +104,11 @@ Outcome signalled(const Case& c) {
     awaitKeys(trace, shot.afterKeys);
     if (shot.inWait) awaitTheWait(trace);
     if (&shot == &c.shots.front()) first = Clock::now();
-    sendSignal(pmckeys, shot.signal);
+    if (shot.server != nullptr) {
+      shot.server->signal(shot.signal);
+    } else {
+      sendSignal(pmckeys, shot.signal);
+    }
   }
   Outcome outcome;
   outcome.reaction = std::chrono::duration<double>(awaitKeys(trace, 14) - first).count();
@@ -132,13 +142,16 @@ TEST(DumpSignals, StopABackupOnTheCommandLineAndInAScript) {
        1},
       {{"verify", saved}, nullptr, {{13, true, SIGINT}},
        "pmckeys: verify stopped by Ctrl-C: the device is back in performance mode\n", 130},
+      {{"restore", saved}, nullptr, {{13, true, SIGINT}},
+       "pmckeys: restore stopped by Ctrl-C after 1 of 1 messages, before its check: the device is back in performance "
+       "mode; verify " + saved + " to check it\n", 130},
   };
   std::vector<std::future<Outcome>> outcomes;
   for (const Case& c : cases) outcomes.push_back(std::async(std::launch::async, [&c] { return signalled(c); }));
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     const Outcome outcome = outcomes[i].get();
     const SimRun& run = outcome.run;
-    EXPECT_EQ(run.process.out, "") << i;
+    EXPECT_EQ(run.process.out, cases[i].args[0] == "restore" ? "sent 1 message, 4 bytes from " + saved + "\n" : "") << i;
     EXPECT_EQ(run.process.err, cases[i].err);
     EXPECT_EQ(run.process.status, cases[i].status) << i;
     EXPECT_EQ(run.ending, "summary: the device ended in performance mode") << i;
@@ -151,6 +164,46 @@ TEST(DumpSignals, StopABackupOnTheCommandLineAndInAScript) {
   }
   EXPECT_EQ(runProcess("/bin/ls", {"-A", folder.path}).out, "") << "no file, no temporary file";
   std::remove(saved.c_str());
+}
+
+// The wait ends 5 s after the server's last cycle, well before its 30 s,
+// and the run within 10 s of the freeze; thawed, the server ends cleanly.
+TEST(DumpSignals, AFrozenJackServerEndsTheWait) {
+  JackServer jack;
+  ASSERT_TRUE(jack.running());
+  ScratchFolder folder;
+  const Outcome outcome = signalled({{"backup", folder.path + "/patches.syx"},
+                                     nullptr,
+                                     {{13, true, SIGSTOP, &jack}},
+                                     "pmckeys: the JACK server ran no cycle for 5 s during the dump: " + kBack,
+                                     1});
+  jack.signal(SIGCONT);
+  EXPECT_EQ(outcome.run.process.err, "pmckeys: the JACK server ran no cycle for 5 s during the dump: " + kBack);
+  EXPECT_EQ(outcome.run.process.status, 1);
+  EXPECT_EQ(outcome.run.times.size(), 27u);
+  EXPECT_GT(outcome.reaction, 4.0);
+  EXPECT_LT(outcome.reaction, 10.0);
+  EXPECT_EQ(runProcess("/bin/ls", {"-A", folder.path}).out, "");
+}
+
+// Started as nohup starts it, with SIGHUP (and SIGINT, as for a background
+// job) ignored, a backup is not stopped by them: it saves the dump.
+TEST(DumpSignals, SignalsIgnoredAtTheStartStayIgnored) {
+  JackServer jack;
+  ASSERT_TRUE(jack.running());
+  ScratchFolder folder;
+  const std::string file = folder.path + "/patches.syx";
+  const Outcome outcome = signalled({{"backup", file},
+                                     nullptr,
+                                     {{13, true, SIGHUP}, {13, false, SIGINT}},
+                                     "",
+                                     0,
+                                     {SIGINT, SIGHUP},
+                                     {}});
+  EXPECT_EQ(outcome.run.process.out, "saved 4 messages, 4096 bytes to " + file + " (two dumps agreed)\n");
+  EXPECT_EQ(outcome.run.process.err, "");
+  EXPECT_EQ(outcome.run.process.status, 0);
+  EXPECT_EQ(outcome.run.times.size(), 54u);
 }
 
 TEST(DumpSignals, StopABackupInTheConsole) {
