@@ -80,7 +80,7 @@ TEST(SimulatorEndToEnd, TraceLinesClearALineTheCommandLeftOpen) {
   Terminal terminal(PMCKEYS_SIM_BINARY " --fault noready -- sh -c 'printf \"sent 3072 bytes, 3 messages\" >&2; exec "
                     PMCKEYS_BINARY " menu'");
   ASSERT_TRUE(terminal.waitFor("summary: the command exited with status 0")) << terminal.screen();
-  const std::string screen = terminal.screen(true);
+  const std::string screen = terminal.screen();
   EXPECT_EQ(screen.find("sent 3072"), std::string::npos) << screen;
   EXPECT_TRUE(std::regex_search(screen, std::regex("(^|\n) +[0-9.]+ s  'M'"))) << screen;  // the key's line from its start
 }

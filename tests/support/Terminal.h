@@ -17,8 +17,8 @@ public:
   void type(const std::string& text);  // literally
   void press(const std::string& key);  // a tmux key name: Enter, Tab, Up, C-c, C-d
   bool waitFor(const std::string& text, double seconds = 20);
-  // history: with what scrolled off the top (as "Pane is dead" does a line).
-  std::string screen(bool history = false);
+  // With what scrolled off the top: tmux's "Pane is dead" scrolls a line off.
+  std::string screen();
 
 private:
   std::string tmux(const std::vector<std::string>& args);
