@@ -1,8 +1,7 @@
-// pmckeys on the ALSA sequencer against the far ends of snd-virmidi's ports,
-// which stand for a USB MIDI interface: a sequencer port on one side, a raw
-// MIDI device on the other with the driver's default buffer of 4 KiB, which
-// the test drains or fills at the cable's pace. (The tests on ALSA that have
-// a twin on JACK are beside it, in MidiEndToEndTest.cpp.)
+// pmckeys on ALSA against snd-virmidi's ports, which stand for a USB MIDI
+// interface: a raw MIDI device at the far end (the driver's buffer of 4 KiB)
+// that the test drains or fills at the cable's pace. Tests with a twin on
+// JACK are beside it, in MidiEndToEndTest.cpp.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/vfs.h>
@@ -24,11 +23,10 @@ const struct Shape {
   std::size_t count, size;  // messages of that many bytes
 } kShapes[] = {{4, 1024}, {1, 4200}, {1, 16384}, {1, 65536}};
 
-// The far end of a cable: reads a raw MIDI device no faster than the cable
-// carries, 32 bytes at a time, until `count` bytes came or none for a second
-// (10 s for the first). The cable is free again at `free`: while bytes wait,
-// the next leave then; after an idle spell, when they come. Gives what came,
-// and the seconds from the first byte's start to the last one's end.
+// What a cable's far end reads, 32 bytes at a time, until `count` came or
+// none for a second (10 s for the first), and the seconds from the first
+// byte's start to the last one's end. The cable is free again at `free`:
+// while bytes wait, the next leave then; after an idle spell, when they come.
 std::pair<std::string, double> atCablePace(int fd, std::size_t count) {
   std::string bytes;
   Clock::time_point free = Clock::now(), first = free, last = free + std::chrono::seconds(10);
@@ -53,13 +51,13 @@ std::pair<std::string, double> atCablePace(int fd, std::size_t count) {
 
 // Each shape on a virmidi port of its own, side by side. A restore arrives
 // whole, in order, taking at least the cable's time plus the pauses (50 ms
-// between messages) and at most three times that (handed over whole, a long
-// message loses its end). Then, up to 16,384 bytes, the device writes it at
-// the cable's pace: backup saves it, verify finds it, and a second backup of
-// that name is refused before any key. In the guest the files go to FAT,
-// where a file takes its name by a rename (no hard links), and no temporary
-// file is left. The dumps end by the default quiet time: on a loaded
-// emulated machine the device's thread may stall longer than the shortest.
+// each) and at most three times that (handed over whole, a long message loses
+// its end). Then, up to 16,384 bytes, the device writes it at the cable's
+// pace: backup saves it, verify finds it, a second backup of the name is
+// refused before any key. In the guest the files go to FAT: no hard links,
+// so a file takes its name by a rename, leaving no temporary file. The dumps
+// end by the default quiet time: a loaded emulated machine may stall the
+// device's thread for longer than the shortest.
 TEST_F(Alsa, DumpsCrossTheCableWholeAtItsPace) {
   std::vector<std::pair<std::string, std::string>> ports;  // the sequencer port, its raw MIDI device
   for (const std::string& port : must(fMidi->ports(MidiSystem::Direction::Out))) {
@@ -113,7 +111,6 @@ TEST_F(Alsa, DumpsCrossTheCableWholeAtItsPace) {
                       " (" + messages + ")\n0\npmckeys: " + file + " exists: choose another name or remove it\n1\n");
       EXPECT_EQ(readFile(file), sent) << file;
       EXPECT_EQ(device.keys(), 3 * 27);
-      std::remove(file.c_str());
     }));
   }
   for (std::future<void>& run : runs) run.get();
