@@ -118,6 +118,12 @@ ScratchFolder::ScratchFolder() {
 
 ScratchFolder::~ScratchFolder() { runProcess("/bin/rm", {"-rf", path}); }
 
+std::string ScratchFolder::file(const std::string& name, const std::vector<unsigned char>& bytes) const {
+  std::ofstream(path + "/" + name, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return path + "/" + name;
+}
+
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);

@@ -42,6 +42,8 @@ struct ScratchFolder {
   ~ScratchFolder();
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
+  // Writes a file of that name there; gives its path.
+  std::string file(const std::string& name, const std::vector<unsigned char>& bytes) const;
   std::string path;
 };
 std::string readFile(const std::string& path);

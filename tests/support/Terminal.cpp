@@ -42,7 +42,7 @@ void Terminal::type(const std::string& text) { tmux({"send-keys", "-t", "t", "-l
 
 void Terminal::press(const std::string& key) { tmux({"send-keys", "-t", "t", key}); }
 
-std::string Terminal::screen() { return tmux({"capture-pane", "-p", "-N", "-t", "t"}); }
+std::string Terminal::screen() { return tmux({"capture-pane", "-p", "-N", "-S", "-", "-t", "t"}); }
 
 bool Terminal::waitFor(const std::string& text, double seconds) {
   return waitUntil(seconds, [&] { return screen().find(text) != std::string::npos; });

@@ -17,6 +17,7 @@ public:
   void type(const std::string& text);  // literally
   void press(const std::string& key);  // a tmux key name: Enter, Tab, Up, C-c, C-d
   bool waitFor(const std::string& text, double seconds = 20);
+  // With what scrolled off the top: tmux's "Pane is dead" scrolls a line off.
   std::string screen();
 
 private:
