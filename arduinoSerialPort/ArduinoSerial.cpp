@@ -40,9 +40,9 @@ bool ArduinoSerial::readByte(char& byte) {
   return result == 1;
 }
 
-std::string ArduinoSerial::readUntil(char until) {
+std::string ArduinoSerial::readUntil(char until, int timeoutMs) {
   char buffer[READ_BUFFER_SIZE];
-  switch (serialport_read_until(fFd, buffer, until, READ_BUFFER_SIZE, REPLY_TIMEOUT_MS)) {
+  switch (serialport_read_until(fFd, buffer, until, READ_BUFFER_SIZE, timeoutMs)) {
     case 0: return std::string(buffer);
     case SERIALPORT_TIMEOUT:
       throw ArduinoSerialException("no reply from the board within " + std::to_string(REPLY_TIMEOUT_MS) +

@@ -13,7 +13,8 @@
 class ArduinoSerial {
 public:
   static constexpr int READ_BUFFER_SIZE = 256;
-  // How long readUntil() waits for the delimiter.
+  // How long the board may take to answer a key, and readUntil()'s wait
+  // unless it is given a shorter one.
   static constexpr int REPLY_TIMEOUT_MS = 2000;
 
   ArduinoSerial() = default;
@@ -31,8 +32,10 @@ public:
   void writeByte(unsigned char byte);
   // A byte that has come, without waiting for one: false when none has.
   bool readByte(char& byte);
-  // The text read, delimiter included.
-  std::string readUntil(char until);
+  // The text read, delimiter included, waiting at most timeoutMs for it; a
+  // timeout is reported as the board's REPLY_TIMEOUT_MS run out, since a
+  // shorter wait is what is left of that.
+  std::string readUntil(char until, int timeoutMs = REPLY_TIMEOUT_MS);
 
 private:
   int fFd = -1;

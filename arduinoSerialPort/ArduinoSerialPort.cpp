@@ -1,5 +1,7 @@
 #include "arduinoSerialPort/ArduinoSerialPort.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <map>
 #include <sstream>
@@ -74,7 +76,20 @@ void ArduinoSerialPort::send(int keyCode) {
   if (found == keyMap.end() || fSerial == nullptr) return;
   fSerial->writeString(found->second);
   sleepMs(REPLY_PAUSE_MS);
-  fSerial->readUntil('\n');  // any line completes the key press
+  readReply();
+}
+
+// Any line but `ready` completes the key press: a `ready` answers a probe,
+// and a board still starting may answer the probes later than the first
+// key. The board has REPLY_TIMEOUT_MS for the reply, however many it sends.
+void ArduinoSerialPort::readReply() {
+  using std::chrono::milliseconds;
+  using std::chrono::steady_clock;
+  const steady_clock::time_point giveUp = steady_clock::now() + milliseconds(ArduinoSerial::REPLY_TIMEOUT_MS);
+  for (;;) {
+    const long long leftMs = std::chrono::ceil<milliseconds>(giveUp - steady_clock::now()).count();
+    if (!BoardProbe::isReady(fSerial->readUntil('\n', static_cast<int>(std::max(leftMs, 0LL))))) return;
+  }
 }
 
 void ArduinoSerialPort::sleepMs(int ms) const { fClock.pause(ms); }

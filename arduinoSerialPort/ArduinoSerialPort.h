@@ -1,7 +1,8 @@
 // ArduinoSerialPort: the key port that reaches the device's keypad through
 // an Arduino board on a USB serial line. Every key code with a character
 // becomes that one character on the line; the port then pauses 50 ms and
-// reads the board's one-line reply. The release code sends nothing.
+// reads the board's one-line reply, any line but `ready` (the answer to a
+// probe, which may come late). The release code sends nothing.
 //
 // Owns its ArduinoSerial line object. Construction either opens the line,
 // asks the board whether it is up (BoardProbe) or else gives it 2 s to
@@ -53,6 +54,7 @@ public:
 
 private:
   void startBoard();
+  void readReply();
   void fail();
 
   const Clock& fClock;

@@ -6,6 +6,12 @@
 #include "arduinoSerialPort/ArduinoSerialException.h"
 #include "arduinoSerialPort/Clock.h"
 
+bool BoardProbe::isReady(std::string line) {
+  if (!line.empty() && line.back() == '\n') line.pop_back();
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line == READY;
+}
+
 bool BoardProbe::awaitReady(int waitMs) {
   // Whatever came before the open (an answer to an earlier run's probe)
   // answers none of these.
@@ -68,7 +74,7 @@ int BoardProbe::readWaiting(int answersWanted) {
       if (fPartLine.size() < static_cast<std::size_t>(ArduinoSerial::READ_BUFFER_SIZE)) fPartLine += c;
       continue;
     }
-    if (fPartLine == READY) ++fAnswers;
+    if (isReady(fPartLine)) ++fAnswers;
     fPartLine.clear();
   }
   return bytes;

@@ -1,9 +1,11 @@
 // BoardProbe: asks the board on a line just opened whether it is up, so that
 // the first key need not wait out the whole start-up pause. It sends PROBE at
 // once and again every PROBE_INTERVAL_MS, at most MAX_PROBES times, until a
-// line READY comes. Then it takes the answers to the probes still on their
-// way (one line per probe sent, or until QUIET_MS pass without a byte), so
-// that none is taken later for the reply to a key. A board that does not
+// line READY comes (ending in a line feed, or a carriage return and a line
+// feed, as a sketch's Serial.println() sends it). Then it takes the answers
+// to the probes still on their way (one line per probe sent, or until
+// QUIET_MS pass without a byte); one that comes later still is read past by
+// the key port, never taken for the reply to a key. A board that does not
 // answer (a firmware without the probe, or a board still in its bootloader)
 // gets the whole start-up pause, as it did before there was a probe.
 //
@@ -29,6 +31,10 @@ public:
   static constexpr int POLL_MS = 10;
 
   BoardProbe(ArduinoSerial& line, const Clock& clock) : fLine(line), fClock(clock) {}
+
+  // Whether a line read from the board, with its line feed or without, is
+  // READY: the answer to a probe, and never the reply to a key.
+  static bool isReady(std::string line);
 
   // Probes until the board answers or waitMs have passed since the call.
   // True when it answered; false too when the line failed, which the next

@@ -111,7 +111,7 @@ int runCommands(const Words&) {
 // of several names was meant.
 bool oneFile(const Words& args) {
   if (args.size() == 2) return true;
-  std::cerr << "pmckeys: usage: pmckeys " << args.front() << " FILE" << std::endl;
+  std::cerr << "pmckeys: usage: pmckeys " << Conversions::shown(args.front()) << " FILE" << std::endl;
   return false;
 }
 
@@ -162,7 +162,9 @@ int runListPorts(const Words& args) {
     std::cerr << "no serial devices found" << std::endl;
     return EXIT_NOT_DONE;
   }
-  for (const std::string& port : ports) std::cout << port << std::endl;
+  for (const std::string& port : ports) {
+    std::cout << Conversions::shown(port, Conversions::Shown::FileName) << std::endl;
+  }
   return EXIT_DONE;
 }
 
@@ -234,7 +236,7 @@ const CommandForms kForms({
 
 int runOption(const CommandForm& option, const Words& args) {
   if (args.size() > static_cast<std::size_t>(option.maxArgs) + 1) {
-    std::cerr << "pmckeys: unexpected argument <" << args[option.maxArgs + 1] << ">" << std::endl;
+    std::cerr << "pmckeys: unexpected argument <" << Conversions::shown(args[option.maxArgs + 1]) << ">" << std::endl;
     return EXIT_USAGE;
   }
   return option.run(args);

@@ -31,3 +31,23 @@ void Conversions::toUpper(std::string& text) {
     c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   }
 }
+
+std::string Conversions::shown(const std::string& text, Shown what) {
+  std::size_t end = text.size();
+  if (what == Shown::Word && end > WORD_SHOWN) {
+    end = WORD_SHOWN;
+    // A UTF-8 character is at most four bytes: at most three continue it.
+    for (int back = 0; back < 3 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80; ++back) --end;
+  }
+  static const char kHex[] = "0123456789abcdef";
+  std::string out;
+  for (std::size_t i = 0; i < end; ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x20 && c != 0x7f) {
+      out += static_cast<char>(c);
+    } else {
+      out += {'\\', 'x', kHex[c >> 4], kHex[c & 0xf]};
+    }
+  }
+  return end < text.size() ? out + "\xE2\x80\xA6" : out;  // U+2026
+}

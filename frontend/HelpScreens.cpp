@@ -7,6 +7,7 @@
 #include "commandmodel/Dad10.h"
 #include "frontend/App.h"
 #include "frontend/CommandLine.h"
+#include "frontend/Conversions.h"
 #include "ports/HardwarePortFactory.h"
 
 #ifndef PMCKEYS_DOC_DIR
@@ -86,11 +87,14 @@ void displayHelp() {
                "menus (EDITBANK, MIDIDATADUMP, ...): pmckeys commands lists them all.\n"
                "\nEnvironment:\n";
   writeForm("PMCKEYS_DEVICE", "the board's serial device (find it with --list-ports)");
-  std::cout << "  serial device: " << HardwarePortFactory::devicePath()
+  std::cout << "  serial device: "
+            << Conversions::shown(HardwarePortFactory::devicePath(), Conversions::Shown::FileName)
             << (HardwarePortFactory::deviceFromEnvironment() ? " (from PMCKEYS_DEVICE)" : " (built in)") << "\n";
   writeForm("PMCKEYS_MIDI_IN, _OUT", "the MIDI ports for backup and restore, by part of a name");
   writeForm("PMCKEYS_MIDI_API", "alsa, jack or coremidi (default: the system's own)");
+  writeForm("PMCKEYS_DUMP_WAIT_MS", "quiet that ends a dump, 1000 to 60000 (default 8500)");
   writeForm("PMCKEYS_SYSEX_PAUSE_MS", "pause between restored messages, 0 to 1000 (default 50)");
+  writeForm("XDG_STATE_HOME", "the console's history: $XDG_STATE_HOME/pmckeys/history");
   std::cout << "MIDI cable: device MIDI OUT to the interface's IN, interface OUT to device MIDI IN.\n"
             << "\nExit status: 0 done; 1 not done (the reason is on standard error); 2 usage error;\n"
                "130, 143, 129: a backup, restore or verify stopped by Ctrl-C, SIGTERM or SIGHUP.\n"

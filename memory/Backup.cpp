@@ -2,21 +2,24 @@
 
 #include <iostream>
 
+#include "frontend/Conversions.h"
 #include "memory/DeviceDump.h"
 #include "memory/ReportFailure.h"
 #include "midi/AtomicFile.h"
 #include "midi/SysexData.h"
 
+std::string Backup::shownFile() const { return Conversions::shown(fFile, Conversions::Shown::FileName); }
+
 Result<> Backup::refusal() const {
   const std::string why = AtomicFile::refusal(fFile);
-  if (!why.empty()) return Failed("cannot save a backup as <" + fFile + ">: " + why);
+  if (!why.empty()) return Failed("cannot save a backup as <" + shownFile() + ">: " + why);
   if (AtomicFile::exists(fFile)) return Failed(AtomicFile::existsMessage(fFile));
   return DeviceDump::refusal();
 }
 
 int Backup::check(std::set<std::string>& written) const {
   if (written.count(fFile) != 0) {
-    return reportFailure(fFile + " will exist by then (an earlier line backs up to it): choose another name");
+    return reportFailure(shownFile() + " will exist by then (an earlier line backs up to it): choose another name");
   }
   Result<> refused = refusal();
   if (refused) refused = DeviceDump::scriptRefusal();
@@ -60,7 +63,7 @@ int Backup::run() {
   }
   const std::vector<MidiBytes> messages = SysexData::split(first.bytes).value();
   std::cout << "saved " << DeviceDump::count(messages.size(), "message") << ", " << first.bytes.size()
-            << " bytes to " << fFile << " (" << notes(device, dumps.value(), messages) << ")" << std::endl;
+            << " bytes to " << shownFile() << " (" << notes(device, dumps.value(), messages) << ")" << std::endl;
   return EXIT_DONE;
 }
 

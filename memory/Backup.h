@@ -34,6 +34,7 @@ private:
     DeviceDump::Taken first, second;
   };
   Result<> refusal() const;  // what run() refuses before it opens anything
+  std::string shownFile() const;  // FILE as the messages show it
   // Opens the device and takes its dump twice; both when they agree.
   static Result<Twice> takeTwice(DeviceDump& device);
   // What the result line says in brackets: that the dumps agreed, which

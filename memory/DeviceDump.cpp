@@ -23,10 +23,10 @@ DeviceDump::~DeviceDump() { StopRequest::clear(); }
 Result<> DeviceDump::refusal() { return failureIf(QuietWait::settingMs().error()); }
 
 Result<> DeviceDump::scriptRefusal() {
-  const Result<> refused = refusal();
+  Result<> refused = refusal();
   if (!refused) return refused;
   MidiConnection midi;
-  const Result<> opened = midi.open();
+  Result<> opened = midi.open();
   if (!opened) return opened;
   return failureIf(midi.choose(MidiSystem::Direction::In).error());
 }
@@ -55,7 +55,7 @@ std::string DeviceDump::retakeNote(const Taken& dump, const std::string& name) {
 Result<> DeviceDump::open() {
   const Result<std::string> port = fMidi.choose(MidiSystem::Direction::In);
   if (!port) return Failed(port.error());
-  const Result<> opened = openInput(port.value());
+  Result<> opened = openInput(port.value());
   if (!opened) return opened;
   if (boardReady()) return Done();
   return Failed("no board on the serial line: the dump cannot be started");

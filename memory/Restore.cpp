@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "frontend/Conversions.h"
 #include "memory/ReportFailure.h"
 #include "memory/Verify.h"
 #include "midi/CablePace.h"
@@ -17,6 +18,8 @@ const char* const kSkips = " (--no-verify skips the check)";
 
 }  // namespace
 
+std::string Restore::shownFile() const { return Conversions::shown(fFile, Conversions::Shown::FileName); }
+
 Result<int> Restore::pauseMs() {
   return QuietWait::msSetting("PMCKEYS_SYSEX_PAUSE_MS", DEFAULT_PAUSE_MS, 0, LONGEST_PAUSE_MS);
 }
@@ -25,7 +28,7 @@ Result<> Restore::fits(const std::vector<MidiBytes>& messages, std::size_t longe
   std::size_t offset = 0;
   for (const MidiBytes& message : messages) {
     if (longest != 0 && message.size() > longest) {
-      return Failed(fFile + " is not a dump JACK can carry: the message at offset " + std::to_string(offset) + " is " +
+      return Failed(shownFile() + " is not a dump JACK can carry: the message at offset " + std::to_string(offset) + " is " +
                     std::to_string(message.size()) + " bytes, longer than a JACK port carries (" +
                     std::to_string(longest) + "); nothing sent");
     }
@@ -84,7 +87,7 @@ std::string Restore::after(const Sent& sent, const Plan& plan) const {
 
 std::string Restore::sentLine(const Sent& sent) const {
   return "sent " + DeviceDump::count(sent.messages, "message") + ", " + std::to_string(sent.bytes) + " bytes from " +
-         fFile;
+         shownFile();
 }
 
 Restore::Sent Restore::send(MidiConnection& midi, MidiOutput& output, const std::string& port, const Plan& plan,
@@ -140,7 +143,7 @@ int Restore::reportSent(const Sent& sent, const Plan& plan, const std::string& s
   if (sent.missedCycle) {
     Sent seen = sent;
     seen.messages = sent.missedAfter;
-    return reportFailure("the JACK server missed a cycle" + after(seen, plan) + kMix + "verify " + fFile +
+    return reportFailure("the JACK server missed a cycle" + after(seen, plan) + kMix + "verify " + shownFile() +
                          " or restore it again");
   }
   StopRequest::clear();  // came while the last message was on its way: it was sent all the same
@@ -156,14 +159,14 @@ int Restore::verify(DeviceDump& device, const SysexFile& saved) const {
   } catch (const StopRequest::Stopped&) {
     throw;
   } catch (const std::exception& e) {
-    throw WholeFailure("restore of " + fFile + " not verified: " + e.what() + WholeFailure::LEFT_IN_MENUS + kSkips);
+    throw WholeFailure("restore of " + shownFile() + " not verified: " + e.what() + WholeFailure::LEFT_IN_MENUS + kSkips);
   }
   if (holds) {
     std::cout << holds.value() << std::endl;
     return EXIT_DONE;
   }
-  if (differs) return reportFailure("restore of " + fFile + " did not take: " + holds.error() + "; restore the file again");
-  return reportFailure("restore of " + fFile + " not verified: " + holds.error() + kSkips);
+  if (differs) return reportFailure("restore of " + shownFile() + " did not take: " + holds.error() + "; restore the file again");
+  return reportFailure("restore of " + shownFile() + " not verified: " + holds.error() + kSkips);
 }
 
 int Restore::run() {
@@ -179,7 +182,7 @@ int Restore::run() {
   std::unique_ptr<DeviceDump> device;
   if (fVerifies && route.value().skipped.empty()) {
     device.reset(new DeviceDump(midi, {"restore", "", " after " + total + " of " + total + " messages, before its check",
-                                       "; verify " + fFile + " to check it"}));
+                                       "; verify " + shownFile() + " to check it"}));
     ready = device->openInput(route.value().input);
     if (!ready) return reportFailure(ready.error());
     if (!device->boardReady()) {

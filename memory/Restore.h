@@ -71,6 +71,7 @@ private:
     std::size_t missedAfter = 0;
   };
 
+  std::string shownFile() const;  // FILE as the messages show it
   Result<Plan> prepare(bool readFile) const;
   Result<> fits(const std::vector<MidiBytes>& messages, std::size_t longest) const;
   Result<Route> route(MidiConnection& midi) const;

@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "frontend/Conversions.h"
 #include "memory/DeviceDump.h"
 #include "memory/ReportFailure.h"
 #include "midi/SysexData.h"
@@ -25,9 +26,10 @@ int Verify::check(const std::set<std::string>& written) const {
 std::string Verify::difference(const MidiBytes& dump, const MidiBytes& saved) const {
   const std::size_t differ = SysexData::firstDifference(dump, saved);
   if (differ == std::string::npos) return "";
-  const std::string start = "the device's memory differs from " + fFile + " (";
+  const std::string file = Conversions::shown(fFile, Conversions::Shown::FileName);
+  const std::string start = "the device's memory differs from " + file + " (";
   if (differ < dump.size() && differ < saved.size()) return start + "first at byte " + std::to_string(differ) + ")";
-  return start + "the device sent " + std::to_string(dump.size()) + " bytes, " + fFile + " holds " +
+  return start + "the device sent " + std::to_string(dump.size()) + " bytes, " + file + " holds " +
          std::to_string(saved.size()) + ")";
 }
 
@@ -43,7 +45,7 @@ Result<std::string> Verify::compare(DeviceDump& device, const SysexFile& saved, 
   for (const std::string& note : {device.retakeNote(dump.value(), "dump"), DeviceDump::othersNote(dump.value())}) {
     if (!note.empty()) notes += "; " + note;
   }
-  return "the device holds exactly " + fFile + " (" + notes + ")";
+  return "the device holds exactly " + Conversions::shown(fFile, Conversions::Shown::FileName) + " (" + notes + ")";
 }
 
 int Verify::run() {

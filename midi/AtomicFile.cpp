@@ -9,9 +9,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "frontend/Conversions.h"
+
 namespace {
 
-std::string failed(const std::string& what) { return "cannot write " + what + ": " + std::strerror(errno); }
+// what: a file name, or "in " and a folder's.
+std::string failed(const std::string& what) {
+  return "cannot write " + Conversions::shown(what, Conversions::Shown::FileName) + ": " + std::strerror(errno);
+}
 
 // A new temporary file beside `path`, open for writing; -1 with errno set
 // when none can be had. Its name is short, so that any name the folder
@@ -68,7 +73,7 @@ bool AtomicFile::exists(const std::string& path) {
 }
 
 std::string AtomicFile::existsMessage(const std::string& path) {
-  return path + " exists: choose another name or remove it";
+  return Conversions::shown(path, Conversions::Shown::FileName) + " exists: choose another name or remove it";
 }
 
 std::string AtomicFile::folderOf(const std::string& path) {

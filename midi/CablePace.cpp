@@ -39,9 +39,9 @@ Result<> CablePace::send(MidiOutput& output, const MidiBytes& message, const Hal
     // The cable's time counts from the hand-over, never from a schedule
     // made before: a late hand-over must not make the next one early.
     const Clock::time_point handed = Clock::now();
-    const Result<> sent = output.send(MidiBytes(begin, begin + static_cast<long>(size)));
+    Result<> sent = output.send(MidiBytes(begin, begin + static_cast<long>(size)));
     if (!sent) return sent;
-    const Result<> carried = waitUntil(handed + wireTime(size), halted);
+    Result<> carried = waitUntil(handed + wireTime(size), halted);
     if (!carried) return carried;
   }
   return Done();

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "frontend/Conversions.h"
+
 namespace {
 
 const std::string kThrough = "Midi Through:";
@@ -37,7 +39,7 @@ Result<std::size_t> PortChoice::choose(const std::vector<std::string>& ports, co
   const std::vector<std::size_t> found = candidates(ports, wanted);
   if (found.size() == 1) return found.front();
   const std::string what = "MIDI " + request.kind + " port";
-  const std::string named = request.variable + "=<" + wanted + ">";
+  const std::string named = request.variable + "=<" + Conversions::shown(wanted) + ">";
   std::string error;
   if (found.empty()) {
     error = "no " + what + " on " + request.system + (wanted.empty() ? "" : " matches " + named);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "frontend/Conversions.h"
+
 static_assert(QuietWait::DEFAULT_QUIET_MS >
                   (QuietWait::LARGEST_MESSAGE * QuietWait::BITS_PER_BYTE * 1000 + QuietWait::MIDI_BITS_PER_SECOND - 1) /
                           QuietWait::MIDI_BITS_PER_SECOND +
@@ -27,7 +29,7 @@ Result<int> QuietWait::msSetting(const char* variable, int unset, int least, int
     if (ms >= least && ms <= most) return ms;
   }
   return Failed(std::string(variable) + " must be a whole number of milliseconds from " + std::to_string(least) +
-                " to " + std::to_string(most) + ", not <" + text + ">");
+                " to " + std::to_string(most) + ", not <" + Conversions::shown(text) + ">");
 }
 
 void QuietWait::arrived(std::size_t messageBytes) {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "midi/AlsaOutput.h"
+#include "frontend/Conversions.h"
 #include "midi/JackWatch.h"
 #include "midi/MidiLibraries.h"
 #include "midi/RtMidiInput.h"
@@ -40,7 +41,7 @@ Result<RtMidi::Api> chosenApi() {
     }
     return Failed(std::string("no MIDI system: ") + known.name + " is not built into RtMidi here");
   }
-  return Failed(std::string("PMCKEYS_MIDI_API must be alsa, jack or coremidi, not <") + setting + ">");
+  return Failed("PMCKEYS_MIDI_API must be alsa, jack or coremidi, not <" + Conversions::shown(setting) + ">");
 }
 
 // RtMidi's constructors write to std::cerr and throw; this makes them do

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "arduinoSerialPort/SerialPortBusyException.h"
+#include "frontend/Conversions.h"
 #include "ports/HardwarePortFactory.h"
 #include "process/ExitStatus.h"
 #include "process/WholeFailure.h"
@@ -30,7 +31,7 @@ int reportFailure() {
 void hintAtMissingBoard() {
   const HardwarePortFactory* factory = HardwarePortFactory::instance();
   if (!factory->usedStandIn() || isatty(STDERR_FILENO) == 0) return;
-  std::cerr << "pmckeys: no board at " << factory->devicePath()
+  std::cerr << "pmckeys: no board at " << Conversions::shown(factory->devicePath(), Conversions::Shown::FileName)
             << (factory->deviceFromEnvironment() ? " (from PMCKEYS_DEVICE; see pmckeys --list-ports)"
                                                  : " (built in; set PMCKEYS_DEVICE, see pmckeys --list-ports)")
             << std::endl;

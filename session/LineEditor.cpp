@@ -12,6 +12,8 @@
 #include <cstring>
 #include <iostream>
 
+#include "frontend/Conversions.h"
+
 #ifndef PMCKEYS_LIBEDIT
 #define PMCKEYS_LIBEDIT "libedit.so.2"
 #endif
@@ -142,7 +144,8 @@ void LineEditor::saveHistory() {
     return;
   }
   if (!fSaveFailed) {
-    std::cerr << "pmckeys: the history is not kept: cannot write <" << file << ">: " << std::strerror(errno)
+    std::cerr << "pmckeys: the history is not kept: cannot write <"
+              << Conversions::shown(file, Conversions::Shown::FileName) << ">: " << std::strerror(errno)
               << std::endl;
   }
   fSaveFailed = true;

@@ -7,6 +7,8 @@
 #include <iostream>
 #include <sstream>
 
+#include "frontend/Conversions.h"
+
 namespace {
 
 std::vector<std::string> split(const std::string& text) {
@@ -53,11 +55,12 @@ bool Script::read(const std::string& file, std::vector<Line>& lines, std::string
   if (file != "-") named.open(file, std::ios::binary);
   std::istream& in = file == "-" ? std::cin : named;
   if ((file != "-" && !named.is_open()) || !readAtMost(in, text)) {
-    error = "cannot read the script <" + file + ">: " + std::strerror(errno);
+    error = "cannot read the script <" + Conversions::shown(file, Conversions::Shown::FileName) + ">: " +
+            std::strerror(errno);
     return false;
   }
   if (text.size() > kLargest) {
-    error = "the script <" + file + "> is larger than 1 MiB: refused";
+    error = "the script <" + Conversions::shown(file, Conversions::Shown::FileName) + "> is larger than 1 MiB: refused";
     return false;
   }
   const std::string byteOrderMark = "\xEF\xBB\xBF";  // UTF-8's, which some editors put first

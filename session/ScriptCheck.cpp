@@ -8,6 +8,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "frontend/Conversions.h"
 #include "session/TrackedPort.h"
 
 namespace {
@@ -97,7 +98,9 @@ ScriptCheck::Result ScriptCheck::check(const std::vector<std::string>& words) {
   if (status != 0 && result.messages.empty()) result.messages.push_back("the command would fail");
   if (result.plan.readsAnswers) {
     const std::string problem = terminalProblem();
-    if (!problem.empty()) result.messages.push_back(words.front() + " reads its answers from /dev/tty: " + problem);
+    if (!problem.empty()) {
+      result.messages.push_back(Conversions::shown(words.front()) + " reads its answers from /dev/tty: " + problem);
+    }
   }
   return result;
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "frontend/Conversions.h"
 #include "process/ExitStatus.h"
 #include "process/StopRequest.h"
 #include "session/BoardFailure.h"
@@ -14,7 +15,7 @@
 namespace {
 
 std::string where(const std::string& file, const Script::Line& line) {
-  return file + ":" + std::to_string(line.number) + ": ";
+  return Conversions::shown(file, Conversions::Shown::FileName) + ":" + std::to_string(line.number) + ": ";
 }
 
 // Checks every line; true when all may run. Writes one line per problem.

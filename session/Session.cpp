@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "commandmodel/Dad10.h"
+#include "frontend/Conversions.h"
 #include "ports/HardwarePortFactory.h"
 #include "process/ExitStatus.h"
 #include "process/StopRequest.h"
@@ -32,7 +33,7 @@ TrackingFactory* gFactory = nullptr;
 
 int home(const std::vector<std::string>& words, const MenuModel& where) {
   if (words.size() > 1) {
-    std::cerr << "pmckeys: unexpected argument <" << words[1] << ">" << std::endl;
+    std::cerr << "pmckeys: unexpected argument <" << Conversions::shown(words[1]) << ">" << std::endl;
     return EXIT_USAGE;
   }
   const MenuModel::WayHome way = where.wayHome();
@@ -141,17 +142,19 @@ Session::Session(const CommandForms& forms) : fForms(forms) {
 int Session::dispatch(const CommandForms& forms, const Words& words, const MenuModel& where,
                       std::set<std::string>* written) {
   if (forms.option(words.front()) != nullptr) {
-    std::cerr << "pmckeys: " << words.front() << " is an option of the command line, not a command" << std::endl;
+    std::cerr << "pmckeys: " << Conversions::shown(words.front()) << " is an option of the command line, not a command"
+              << std::endl;
     return EXIT_USAGE;
   }
   const CommandForm* form = forms.named(words.front());
   if (form != nullptr && form->kind == CommandForm::SESSION) {
     if (std::string(form->word) == "HOME") return home(words, where);
-    std::cerr << "pmckeys: " << words.front() << " is a command of the console only" << std::endl;
+    std::cerr << "pmckeys: " << Conversions::shown(words.front()) << " is a command of the console only" << std::endl;
     return EXIT_USAGE;
   }
   if (form != nullptr && form->fromPerformanceMode && !where.inPerformanceMode()) {
-    std::cerr << "pmckeys: refused: " << words.front() << " works from performance mode only, and the device is at "
+    std::cerr << "pmckeys: refused: " << Conversions::shown(words.front())
+              << " works from performance mode only, and the device is at "
               << where.place() << ": put home before it" << std::endl;
     return EXIT_NOT_DONE;
   }

@@ -2,7 +2,10 @@
 // output on both streams and its exit status, exactly.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <iterator>
+#include <regex>
+#include <set>
 #include <sstream>
 
 #include "tests/support/Expected.h"
@@ -17,6 +20,7 @@ struct Case {
   std::string out;
   std::string err;
   int status;
+  std::map<std::string, std::string> env = {};
 };
 
 // Runs pmckeys as the case says, standard output to a file and standard
@@ -26,6 +30,7 @@ void check(const Case& c, const char* output = nullptr, const char* input = null
   options.argv0 = "pmckeys";
   options.output = output;
   options.input = input;
+  options.env = c.env;
   options.env["PMCKEYS_DEVICE"] = kDevice;
   const ProcessResult result = runProcess(PMCKEYS_BINARY, c.args, options);
   std::string line = "pmckeys";
@@ -47,6 +52,33 @@ TEST(CommandLine, HelpScreens) {
   ProcessOptions options;
   options.argv0 = "../some dir/pmckeys";
   EXPECT_NE(runProcess(PMCKEYS_BINARY, {}, options).out.find("  Usage: ../some dir/pmckeys ( [r]"), std::string::npos);
+}
+
+// The names caught by the pattern's first group in the part of text from
+// `from` to `to`; a name that begins with _ ("_OUT") ends the one before.
+std::set<std::string> variables(const std::string& text, const char* from, const char* to, const char* pattern) {
+  const std::size_t start = text.find(from);
+  const std::string part = text.substr(start, text.find(to, start + 1) - start);
+  const std::regex named(pattern);
+  std::set<std::string> names;
+  std::string last;
+  for (std::sregex_iterator m(part.begin(), part.end(), named), end; m != end; ++m) {
+    const std::string name = (*m)[1];
+    last = name[0] == '_' ? last.substr(0, last.rfind('_')) + name : name;
+    names.insert(last);
+  }
+  return names;
+}
+
+TEST(CommandLine, TheHelpNamesEveryVariableOfTheReferenceAndTheManual) {
+  const std::string source = PMCKEYS_SOURCE_DIR;
+  const std::set<std::string> reference =
+      variables(readFile(source + "/docs/reference.md"), "\n## Environment", "\n## ", R"((?:\n\| |, )`([A-Z_]+)`)");
+  EXPECT_EQ(reference.size(), 7u);  // the table's own count, so that a pattern that finds nothing fails
+  EXPECT_EQ(variables(readFile(source + "/man/pmckeys.1.in"), "\n.SH ENVIRONMENT", "\n.SH ",
+                      R"(\.T[PQ]\n\.B ([A-Z_]+)\n)"), reference);
+  EXPECT_EQ(variables(runProcess(PMCKEYS_BINARY, {"--help"}).out, "\nEnvironment:", "\nMIDI cable:",
+                      R"((?:\n  |, )([A-Z_]+)(?=[ ,]))"), reference);
 }
 
 TEST(CommandLine, ProceduresAndKeySequencesWithoutABoard) {
@@ -136,6 +168,35 @@ TEST(CommandLine, OptionsNeverOpenTheSerialLine) {
   for (const Case& c : cases) check(c);
 }
 
+// A word or file name in a message or result line: bytes 0x00 to 0x1f and
+// 0x7f as \xNN, a word cut after 64 bytes (never inside a UTF-8 character),
+// a file name whole; the unknown command's warning keeps its token as it came.
+TEST(CommandLine, MessagesShowWordsAndFileNamesSafely) {
+  const ScratchFolder folder;
+  const std::string script = folder.path + "/a\tscript", shown = "pmckeys: " + folder.path + "/a\\x09script";
+  std::ofstream(script, std::ios::binary) << std::string("home a\0b\x7f\n", 10) << "home " << std::string(1000000, 'w')
+                                          << "\nmenu \x01\n";
+  const std::string x63(63, 'x'), name = "/nonexistent/" + std::string(80, 'n');
+  std::string x7f;
+  for (int i = 0; i < 64; ++i) x7f += "\\x7f";
+  const Case cases[] = {
+      {{"--version", "a\nb\x1b[2J"}, "", "pmckeys: unexpected argument <a\\x0ab\\x1b[2J>\n", 2},
+      {{"--version", x63 + "\xc3\xa9!"}, "", "pmckeys: unexpected argument <" + x63 + "\xe2\x80\xa6>\n", 2},
+      {{"--version", std::string(64, '\x7f')}, "", "pmckeys: unexpected argument <" + x7f + ">\n", 2},
+      {{"verify", name + "\n"}, "", "pmckeys: cannot read " + name + "\\x0a: No such file or directory\n", 1},
+      {{"backup", "/none/\x01"}, "", "pmckeys: cannot save a backup as </none/\\x01>: No such file or directory\n", 1},
+      {{"backup", script}, "", shown + " exists: choose another name or remove it\n", 1},
+      {{"--script", "/none/\x02"}, "", "pmckeys: cannot read the script </none/\\x02>: No such file or directory\n", 1},
+      {{"--script", script}, "", shown + ":1: unexpected argument <a\\x00b\\x7f>\n" + shown + ":2: unexpected argument <" +
+       std::string(64, 'w') + "\xe2\x80\xa6>\n" + shown + ":3: WARNING: unknown command: <\x01>\n", 1},
+      {{"--list-midi"}, "", "pmckeys: PMCKEYS_MIDI_API must be alsa, jack or coremidi, not <\\x7f>\n", 1,
+       {{"PMCKEYS_MIDI_API", "\x7f"}}},
+      {{"backup", folder.path + "/new.syx"}, "", "pmckeys: PMCKEYS_DUMP_WAIT_MS must be a whole number of milliseconds "
+       "from 1000 to 60000, not <1000\\x0a>\n", 1, {{"PMCKEYS_DUMP_WAIT_MS", "1000\n"}}},
+  };
+  for (const Case& c : cases) check(c);
+}
+
 // On a terminal only: the pipes above show nothing of it.
 TEST(CommandLine, SaysWhereItLookedForTheBoard) {
   const std::pair<std::string, std::string> cases[] = {
@@ -171,14 +232,14 @@ TEST(CommandLine, ListsLikelySerialDevicesWithTheirStableNames) {
   const std::string& dev = folder.path;
   check({{"--list-ports", dev}, "", "no serial devices found\n", 1});
   ASSERT_EQ(system(("mkdir -p " + dev + "/serial/by-id && cd " + dev +
-                    " && touch ttyACM0 ttyUSB3 ttyS0 cu.usbmodem1411 && ln -s ../../ttyACM0 "
+                    " && touch ttyACM0 'ttyUSB3\x01' ttyS0 cu.usbmodem1411 && ln -s ../../ttyACM0 "
                     "serial/by-id/usb-Arduino_Uno_55739-if00").c_str()),
             0);
 #ifdef __APPLE__
   check({{"--list-ports", dev}, dev + "/cu.usbmodem1411\n", "", 0});
 #else
   check({{"--list-ports", dev},
-         dev + "/serial/by-id/usb-Arduino_Uno_55739-if00 (" + dev + "/ttyACM0)\n" + dev + "/ttyUSB3\n", "", 0});
+         dev + "/serial/by-id/usb-Arduino_Uno_55739-if00 (" + dev + "/ttyACM0)\n" + dev + "/ttyUSB3\\x01\n", "", 0});
 #endif
   check({{"--list-ports", dev}, "", kStandardOutputFull, 1}, "/dev/full");
 }

@@ -72,6 +72,8 @@ TEST(Completion, OffersWordsInTheCaseTheUserStartedWith) {
   EXPECT_EQ(complete({"pmckeys", "map", "editbank", "e"}), Words{});
   EXPECT_EQ(complete({"pmckeys", "--l"}), (Words{"--list-midi", "--list-ports"}));
   EXPECT_EQ(complete({"pmckeys", "Restore", std::string(PMCKEYS_SHARE_DIR) + "/_pm"}), Words{kZsh});
+  EXPECT_EQ(complete({"pmckeys", "restore", "x.syx", "--n"}), Words{"--no-verify"});
+  EXPECT_EQ(complete({"pmckeys", "verify", "x.syx", "--n"}), Words{});
   EXPECT_EQ(complete({"pmckeys", "--script", "/etc/hostn"}), Words{"/etc/hostname"});
   EXPECT_EQ(complete({"pmckeys-sim", "--fault", "s"}), (Words{"silent", "slowdump"}));
   EXPECT_EQ(complete({"pmckeys-sim", "--dump-size", ""}), Words{});  // a number follows

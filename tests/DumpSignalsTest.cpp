@@ -112,6 +112,7 @@ TEST(DumpSignals, StopABackupOnTheCommandLineAndInAScript) {
   const Case cases[] = {
       {{"backup", file}, nullptr, {{13, 300, SIGINT}}, "pmckeys: backup stopped by Ctrl-C: " + kBack, 130},
       {{"backup", file}, nullptr, {{3, 0, SIGTERM}}, "pmckeys: backup stopped by SIGTERM: " + kBack, 143},
+      {{"backup", file}, nullptr, {{3, 0, SIGINT}, {5, 0, SIGTERM}}, "pmckeys: backup stopped by SIGTERM: " + kBack, 143},
       {{"backup", file}, nullptr, {{13, 300, SIGHUP}, {16, 0, SIGHUP}}, "pmckeys: backup stopped by SIGHUP: " + kBack,
        129},
       {{"--script", "-"},

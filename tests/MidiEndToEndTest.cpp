@@ -173,11 +173,12 @@ std::string withoutPid(const std::string& text) {
 // process id: the dump saved when the two agree, and nothing saved when the
 // device's dump is missing, cut short, changed or not over when the capture
 // ended; the device is back in performance mode either way. A name as long as
-// the folder takes is saved (the temporary name is short).
+// the folder takes is saved (the temporary name is short); the line end in it
+// does not split the result line.
 TEST(MidiOnJack, BackupThroughTheSimulatedDevice) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
-  const std::string name = std::string(251, 'p') + ".syx";
+  const std::string name = std::string(250, 'p') + "\n.syx";
   const struct {
     std::vector<std::string> simOptions;
     std::map<std::string, std::string> env;
@@ -218,7 +219,7 @@ TEST(MidiOnJack, BackupThroughTheSimulatedDevice) {
   std::vector<SimRun> done;
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     const SimRun& run = done.emplace_back(runs[i].get());
-    EXPECT_EQ(std::regex_replace(run.process.out, std::regex(folders[i].path + "/p+\\.syx"), "FILE"), cases[i].out);
+    EXPECT_EQ(std::regex_replace(run.process.out, std::regex(folders[i].path + "/p+\\\\x0a\\.syx"), "FILE"), cases[i].out);
     EXPECT_EQ(withoutPid(run.process.err), cases[i].err);
     EXPECT_EQ(run.process.status, cases[i].err.empty() ? 0 : 1);
     EXPECT_EQ(run.ending, "summary: the device ended in performance mode");
@@ -290,8 +291,8 @@ TEST(MidiOnJack, RestoreSendsTheFileToThePortChosenByName) {
        "pmckeys: 2 MIDI output ports on JACK: name one in PMCKEYS_MIDI_OUT (a part of its name will do)" + there,
        1},
       {{"restore", file},
-       {{"PMCKEYS_MIDI_OUT", "synth"}},
-       "pmckeys: no MIDI output port on JACK matches PMCKEYS_MIDI_OUT=<synth>" + there,
+       {{"PMCKEYS_MIDI_OUT", "syn\tth"}},
+       "pmckeys: no MIDI output port on JACK matches PMCKEYS_MIDI_OUT=<syn\\x09th>" + there,
        1},
       {{"restore", file},
        {{"PMCKEYS_MIDI_OUT", "IN"}},
@@ -315,9 +316,10 @@ TEST(MidiOnJack, RestoreSendsTheFileToThePortChosenByName) {
   for (const Case& c : empty) check(c);
   std::unique_ptr<MidiInput> in = must(peer->openVirtualInput("in")), otherIn = must(other->openVirtualInput("in"));
   // Sent all the same where nothing can check it: no input to take a dump from, no board to ask for one.
-  EXPECT_EQ(check({{"restore", file}, {{"PMCKEYS_MIDI_OUT", "Peer"}}, "", 0}),
-            "sent 3 messages, 1328 bytes from " + file + "; not verified: no MIDI input port\n");
-  EXPECT_EQ(arrivals(*in), kSaved);
+  const std::string one = folder.file("one.syx", sysex(1024, 0x11));
+  EXPECT_EQ(check({{"restore", one}, {{"PMCKEYS_MIDI_OUT", "Peer"}}, "", 0}),
+            "sent 1 message, 1024 bytes from " + one + "; not verified: no MIDI input port\n");
+  EXPECT_EQ(arrivals(*in), sysex(1024, 0x11));
   std::unique_ptr<MidiOutput> out = must(peer->openVirtualOutput("out"));
   EXPECT_EQ(check({{"--list-midi"}, {}, "", 0}), "in  peer out:out\nout peer in:in\nout other in:in\n");
   for (const Case& c : two) check(c);
@@ -435,8 +437,9 @@ TEST(MidiOnJack, AConnectionThatDoesNotComeUpStopsTheRunBeforeAnything) {
 
 // The device played by the test, its keypad on a pseudo-terminal and its
 // MIDI OUT on a port of the test's own: when the 13th key of the way to the
-// dump has come, it sends one message and its port goes away. The way back
-// is pressed all the same.
+// dump has come, its port goes away before any message. The port is looked
+// for every second while pmckeys waits for the first message: the way back
+// comes within seconds, not when the 30 s for the first message have run out.
 TEST(MidiOnJack, ABackupWhosePortGoesAwaySavesNothing) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
@@ -451,20 +454,23 @@ TEST(MidiOnJack, ABackupWhosePortGoesAwaySavesNothing) {
     return runProcess(PMCKEYS_BINARY, {"backup", folder.path + "/patches.syx"}, options);
   });
   struct pollfd line = {board.master(), POLLIN, 0};
+  std::chrono::steady_clock::time_point gone, back;
   for (char key = 0; backup.wait_for(std::chrono::seconds(0)) != std::future_status::ready;) {
     if (poll(&line, 1, 100) != 1 || read(board.master(), &key, 1) != 1 || key == '?') continue;  // no probe here
     keys += key;
     answer(board, SimulatedBoard::REPLY);
     if (keys.size() == 13) {
-      must(out->send(sysex(100, 0x11)));
-      usleep(300000);  // a port closed at once may take its last message with it
       out.reset();
+      gone = std::chrono::steady_clock::now();
     }
+    if (keys.size() == 14) back = std::chrono::steady_clock::now();
   }
   const ProcessResult result = backup.get();
   EXPECT_EQ(result.err, "pmckeys: the MIDI port <peer out:out> went away during the dump; nothing saved\n");
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(keys, "MMMMEEMMMMMEE" "SSSSSSESESSSSE");  // the way to the dump, the way back
+  // Seen within the second between two looks; unlooked for, 30 s.
+  EXPECT_LT(back - gone, std::chrono::seconds(10));
   EXPECT_EQ(folder.listing(), "");
 }
 
@@ -480,7 +486,8 @@ TEST(MidiOnJack, AScriptBacksUpResetsRestoresAndVerifiesOnOneOpenLine) {
   const MidiBytes& image = kImage;
   MidiBytes longer = image;
   longer.insert(longer.end(), {0xF0, 0x7D, 0x01, 0xF7});
-  const std::string same = folder.file("same.syx", image), more = folder.file("more.syx", longer);
+  const std::string same = folder.file("same\t.syx", image), more = folder.file("more\n.syx", longer);
+  const std::string shownSame = folder.path + "/same\\x09.syx", shownMore = folder.path + "/more\\x0a.syx";
   const std::string script = "backup " + file + "\nfactorypresets enter enter\nhome\nrestore " + file +
                              "\nfactorypresets enter enter\nhome\nverify " + file + "\n";
   // The restore of a file the backup writes checks its own settings before anything runs.
@@ -501,11 +508,11 @@ TEST(MidiOnJack, AScriptBacksUpResetsRestoresAndVerifiesOnOneOpenLine) {
   // been seen to lose their connections.
   const SimRun equal = runUnderSim({"verify", same}, {"--fault", "chatterdump"}, nullptr, nullptr, kQuick);
   const SimRun sent = runUnderSim({"verify", more}, {}, nullptr, nullptr, kQuick);
-  EXPECT_EQ(equal.process.out, "the device holds exactly " + same + " (4 messages, 4096 bytes; 6 other MIDI messages "
+  EXPECT_EQ(equal.process.out, "the device holds exactly " + shownSame + " (4 messages, 4096 bytes; 6 other MIDI messages "
                                "ignored)\n");
   EXPECT_EQ(equal.process.status, 0);
-  EXPECT_EQ(sent.process.err, "pmckeys: the device's memory differs from " + more + " (the device sent 4096 bytes, " +
-                                  more + " holds 4100)\n");
+  EXPECT_EQ(sent.process.err, "pmckeys: the device's memory differs from " + shownMore + " (the device sent 4096 "
+                                  "bytes, " + shownMore + " holds 4100)\n");
   EXPECT_EQ(sent.process.status, 1);
   for (const SimRun* verify : {&equal, &sent}) EXPECT_EQ(verify->times.size(), 27u);
 }

@@ -9,11 +9,15 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
+#include <future>
+#include <map>
 
 #include "arduinoSerialPort/serialport.h"
 #include "simulator/PseudoTerminal.h"
 #include "tests/support/Expected.h"
+#include "tests/support/PseudoTerminalIo.h"
 #include "tests/support/SimRun.h"
 
 namespace {
@@ -200,6 +204,74 @@ TEST(SerialEndToEndByHand, ABannerAtResetIsNoReply) {
   const ProcessResult result = runProcess(PMCKEYS_BINARY, {"menu"}, options);
   EXPECT_EQ(result.err, kFailed + "no reply from the board within 2000 ms" + kHint);
 }
+
+// Boards of the test's own on a pseudo-terminal, for `pmckeys` and seven
+// MENUs: each probe answered `ready` readyMs late, the first `answered` keys
+// each 100 ms after it came (longer than pmckeys' 50 ms pause, so that a key
+// whose reply was taken from another line goes out before the key before it
+// has its answer), every line ending in lineEnd.
+struct PlayedBoard {
+  const char* name;
+  int readyMs;
+  const char* lineEnd;
+  std::size_t answered;
+  std::string keys;  // what the board receives
+  std::string err;
+};
+
+const PlayedBoard kPlayedBoards[] = {
+    // Before, the late `ready` lines stood in for the replies of the first keys.
+    {"LateReady", 300, "\n", 7, "MMMMMMM", ""},
+    // Before, all seven keys went out although the board stopped answering after three.
+    {"LateReadyThenSilent", 300, "\n", 3, "MMMM", kFailed + "no reply from the board within 2000 ms" + kHint},
+    {"ReadyWithCarriageReturn", 0, "\r\n", 7, "MMMMMMM", ""},
+    {"LateReadyWithCarriageReturn", 300, "\r\n", 7, "MMMMMMM", ""},
+};
+
+class SerialEndToEndPlayedBoard : public testing::TestWithParam<PlayedBoard> {};
+
+TEST_P(SerialEndToEndPlayedBoard, EachKeyWaitsForItsOwnReply) {
+  using Clock = std::chrono::steady_clock;
+  const PlayedBoard& board = GetParam();
+  PseudoTerminal pty;
+  ProcessOptions options;
+  options.env["PMCKEYS_DEVICE"] = pty.slavePath();
+  const Clock::time_point start = Clock::now();
+  std::future<ProcessResult> run = std::async(std::launch::async, [&] {
+    return runProcess(PMCKEYS_BINARY, std::vector<std::string>(7, "menu"), options);
+  });
+  std::multimap<Clock::time_point, std::string> due;  // the board's answers, by when they leave
+  std::string keys;
+  std::size_t answered = 0, early = 0;
+  double firstKey = 0;
+  while (run.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+    for (const char c : drain(pty, 5)) {
+      const bool probe = c == '?';
+      if (!probe && keys.size() > answered) ++early;
+      if (!probe && keys.empty()) firstKey = std::chrono::duration<double>(Clock::now() - start).count();
+      if (!probe) keys += c;
+      if (probe || keys.size() <= board.answered) {
+        const int ms = probe ? board.readyMs : 100;
+        due.emplace(Clock::now() + std::chrono::milliseconds(ms), (probe ? "ready" : "ok") + std::string(board.lineEnd));
+      }
+    }
+    for (; !due.empty() && due.begin()->first <= Clock::now(); due.erase(due.begin())) {
+      answer(pty, due.begin()->second);
+      if (due.begin()->second[0] == 'o') ++answered;
+    }
+  }
+  const ProcessResult result = run.get();
+  EXPECT_EQ(result.err, board.err);
+  EXPECT_EQ(result.status, board.err.empty() ? 0 : 1);
+  EXPECT_EQ(keys, board.keys);
+  EXPECT_EQ(early, 0u) << "keys sent before the key before had its answer";
+  // The first key follows the board's `ready` (0 or 0.3 s); the whole start-up
+  // pause (2 s) would mean the answer was not taken for one.
+  EXPECT_LT(firstKey, 1.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Boards, SerialEndToEndPlayedBoard, testing::ValuesIn(kPlayedBoards),
+                         [](const testing::TestParamInfo<PlayedBoard>& info) { return std::string(info.param.name); });
 
 TEST(SerialEndToEndByHand, ABusyDeviceGetsNothingAndTheRunSaysWhy) {
   PseudoTerminal pty;

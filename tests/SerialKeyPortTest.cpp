@@ -72,7 +72,7 @@ TEST(SerialKeyPort, HasOneCharacterForEachOfTheFifteenKeys) {
 
 // A line with nothing behind it: twenty probes over the two seconds the board
 // gets to start; then each key is one character, a pause and the reply,
-// whatever line it is. The release code sends nothing.
+// any line but `ready`. The release code sends nothing.
 TEST(SerialKeyPort, WaitsForTheBoardThenSendsACharacterAndReadsAReplyPerKey) {
   PseudoTerminal pty;
   RecordingClock clock;

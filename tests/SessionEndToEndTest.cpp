@@ -59,6 +59,10 @@ TEST(Script, IsCheckedWholeBeforeAnythingIsPressed) {
             "pmckeys: -:16: quit is a command of the console only\n");
   EXPECT_EQ(run.bytes, "");
   EXPECT_LT(run.process.seconds, 1.5);  // the line was never opened
+  const SimRun firstBad = runUnderSim({"--script", "-"}, {}, "pmcchannel 17\nmenu\nhome\n");  // good lines after it
+  EXPECT_EQ(firstBad.process.err, "pmckeys: -:1: Dad10::setDad10Channel called with invalid channel : <17>\n");
+  EXPECT_EQ(firstBad.process.status, 1);
+  EXPECT_EQ(firstBad.bytes, "");
   ProcessOptions options;
   options.input = "cable\ncalibratepedal 1\n";
   const ProcessResult noTerminal = runProcess("/usr/bin/setsid", {PMCKEYS_BINARY, "--script", "-"}, options);

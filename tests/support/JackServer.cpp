@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,14 +14,20 @@
 namespace {
 
 const int kNames = 8;  // as many servers as JACK's registry holds, for the whole machine
-// Frames a cycle: 85 ms at the dummy backend's 48 kHz. A server that is not
-// realtime misses cycles on a loaded machine whenever a client is late, and
-// each client coming or going is such a moment for the others; pmckeys takes
-// a dump again after a missed cycle. Runs side by side on a busy two-core
-// machine miss a cycle of the default 21 ms now and then, of 85 ms rarely.
+// Frames a cycle: 85 ms at the dummy backend's 48 kHz. A server misses a
+// cycle whenever a client is late with it, and pmckeys takes a dump again
+// after a missed cycle: runs side by side on a busy two-core machine miss a
+// cycle of the default 21 ms now and then, of 85 ms rarely.
 const int kPeriod = 4096;
 
 void quiet(const char*) {}
+
+// A realtime server and its clients' process threads are not held up by the
+// other work of a loaded machine, so they miss no cycles for it.
+bool realtimeAllowed() {
+  struct rlimit limit;
+  return geteuid() == 0 || (getrlimit(RLIMIT_RTPRIO, &limit) == 0 && limit.rlim_cur > 0);
+}
 
 bool answers() {
   jack_status_t status;
@@ -52,7 +59,7 @@ void JackServer::start(int slot) {
     return;
   }
   ChildCommand jackd;
-  jackd.argv = {"jackd", "-n", name, "--no-realtime"};
+  jackd.argv = {"jackd", "-n", name, realtimeAllowed() ? "--realtime" : "--no-realtime"};
   jackd.argv.insert(jackd.argv.end(), fOptions.begin(), fOptions.end());
   jackd.argv.insert(jackd.argv.end(), {"-d", "dummy", "-p", std::to_string(kPeriod)});
   jackd.out = jackd.err = ChildCommand::DISCARD;

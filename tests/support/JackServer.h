@@ -1,7 +1,8 @@
 // A JACK server of the test's own on the dummy audio backend, so that tests
 // side by side never see each other's MIDI ports; the benchmarks start
 // theirs the same way. The constructor starts
-// `jackd -n NAME --no-realtime -d dummy -p 4096`, points this process and every
+// `jackd -n NAME --realtime -d dummy -p 4096` (--no-realtime where this
+// process may not use realtime priorities), points this process and every
 // program it starts at it (JACK_DEFAULT_SERVER, PMCKEYS_MIDI_API=jack) and
 // waits until it answers; the destructor stops it, unless stop() did.
 //
