@@ -9,67 +9,28 @@
 // script (one open line) and as ten runs, side by side, and as ten runs on a
 // board that answers the probe. The first key of `pmckeys menu`, and the
 // whole run, are timed for a board that is up, one just reset and one that
-// ignores the probe, round by round. Backups of a 4 KiB and a 64 KiB
-// simulated dump run through pmckeys-sim on a JACK server of its own, at full
-// MIDI speed; their wall time is set against the wire time of the two dumps,
-// and against that with the key pauses and the documented waits, and the
-// file against the simulated memory. The board-less forms are
-// timed beside /bin/true, and so are two programs that do nothing, one with
-// libedit linked: what loading it would add to every start.
+// ignores the probe, round by round. Backup, restore and verify run through
+// the simulated device on a JACK server (midi_bench.cpp). The board-less
+// forms are timed beside /bin/true, and so are two programs that do
+// nothing, one with libedit linked: what loading it would add to every start.
 #include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
 #include <chrono>
-#include <fstream>
-#include <iterator>
+#include <cstring>
 #include <string>
 #include <vector>
 
-#include "midi/QuietWait.h"
+#include "bench/BenchRun.h"
 #include "process/ChildCommand.h"
-#include "simulator/DeviceMemory.h"
 #include "simulator/SimulatedBoard.h"
-#ifdef PMCKEYS_BENCH_JACK
-#include "tests/support/JackServer.h"
-#endif
 
 namespace {
-
-struct Measure {
-  double wall = 0;  // seconds
-  double cpu = 0;   // user + system seconds
-  long maxRssKiB = 0;
-};
-
-Measure run(const std::vector<std::string>& argv, const std::string& device) {
-  ChildCommand command;
-  command.argv = argv;
-  if (!device.empty()) command.env = {{"PMCKEYS_DEVICE", device}};
-  command.out = command.err = ChildCommand::DISCARD;
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = command.start("pmckeys_bench");
-  int status = 0;
-  struct rusage usage;
-  wait4(pid, &status, 0, &usage);
-  Measure m;
-  m.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  m.cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-          static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-  m.maxRssKiB = usage.ru_maxrss;
-  return m;
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
 
 // A served board, and its trace as it is written.
 struct Board {
@@ -103,10 +64,6 @@ void stopBoard(Board& board) {
   waitpid(board.pid, nullptr, 0);
   fclose(board.trace);
 }
-
-// The pauses of a run that presses `keys` keys on a board that ignores the
-// probe: 2 s after opening the line, 80 ms a key.
-double keyPauses(int keys) { return 2.0 + keys * 0.080; }
 
 void printRow(const char* name, const Measure& m, double pauses) {
   printf("%-22s %10.3f %10.3f %8.4f %9.3f%%\n", name, m.wall, pauses, m.wall / pauses, 100.0 * m.cpu / m.wall);
@@ -239,57 +196,6 @@ void firstKey(const std::string& pmckeys, const std::string& sim, int rounds) {
   }
 }
 
-std::string fileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// One backup of a simulated dump of `size` bytes (messages of at most
-// 1,024 bytes, each when its last byte would have left the cable): its wall
-// time against the wire time of the two dumps, and against everything the
-// documented behaviour takes.
-void backupOf(std::size_t size, const std::string& pmckeys, const std::string& sim, const std::string& folder) {
-  const std::string file = folder + "/dump.syx", trace = folder + "/trace";
-  const Measure m = run(
-      {sim, "--fault", "noready", "--dump-size", std::to_string(size), "--trace", trace, "--", pmckeys, "backup", file},
-      "");
-  // The summary's "N keys received" gives the key pauses.
-  const std::string text = fileText(trace);
-  const std::size_t at = text.find("summary: ");
-  const int keys = at == std::string::npos ? 0 : atoi(text.c_str() + at + 9);
-  const double wire = 2.0 * static_cast<double>(size) * QuietWait::BITS_PER_BYTE / QuietWait::MIDI_BITS_PER_SECOND;
-  const double waits = 2.0 * (QuietWait::DEFAULT_QUIET_MS + QuietWait::LATE_WATCH_MS) / 1000;
-  const double expected = keyPauses(keys) + wire + waits;
-  std::string image;
-  for (const MidiBytes& message : DeviceMemory(size).dump()) image.append(message.begin(), message.end());
-  const std::string saved = fileText(file);
-  printf("%6zu KiB %12.3f %10.3f %8.3f %12.3f %8.4f %9.3f%%  %zu bytes, %s\n", size / 1024, m.wall, wire,
-         m.wall / wire, expected, m.wall / expected, 100.0 * m.cpu / m.wall, saved.size(),
-         saved == image ? "equal to the memory" : "DIFFERENT");
-  printf("%10s %12s %10s %8s %12s  (%d keys x 80 ms + 2 s; 2 x wire; 2 x (%.1f s quiet + %.1f s watch))\n", "", "", "",
-         "", "", keys, QuietWait::DEFAULT_QUIET_MS / 1000.0, QuietWait::LATE_WATCH_MS / 1000.0);
-  remove(file.c_str());
-  remove(trace.c_str());
-}
-
-void midiBackup(const std::string& pmckeys, const std::string& sim) {
-  printf("\n%-10s %12s %10s %8s %12s %8s %10s  %s\n", "backup", "wall (s)", "wire (s)", "/wire", "expected (s)",
-         "/expect", "cpu/wall", "file");
-#ifdef PMCKEYS_BENCH_JACK
-  const JackServer jack;  // stopped before the forms timed after it
-  if (!jack.running()) {
-    printf("no JACK server came up (is jackd2 installed?)\n");
-    return;
-  }
-  char folder[] = "/tmp/pmckeys-bench-XXXXXX";
-  if (mkdtemp(folder) == nullptr) exit(1);
-  for (const std::size_t size : {std::size_t{4096}, std::size_t{65536}}) backupOf(size, pmckeys, sim, folder);
-  rmdir(folder);
-#else
-  printf("built without JACK's headers: no JACK server to back up on\n");
-#endif
-}
-
 // probes: a program that does nothing, and the same with libedit linked.
 void startup(const std::string& pmckeys, int runs, char** probes) {
   printf("\n%-22s %12s %14s\n", "board-less form", "median (ms)", "peak RSS (KiB)");
@@ -336,7 +242,7 @@ int main(int argc, char** argv) {
   stopBoard(board);
   stopBoard(answering);
   firstKey(argv[1], argv[2], 10);
-  midiBackup(argv[1], argv[2]);
+  midiForms(argv[1], argv[2]);
   startup(argv[1], runs, argc > 5 ? argv + 4 : argv + argc);
   return 0;
 }

@@ -2,7 +2,9 @@
 // server of the test's own, against the simulated device (pmckeys-sim), or
 // against ports the test opens itself where the choice of port is tried.
 #include <gtest/gtest.h>
+#include <jack/jack.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <fcntl.h>
@@ -435,6 +437,34 @@ TEST(MidiOnJack, AConnectionThatDoesNotComeUpStopsTheRunBeforeAnything) {
     EXPECT_EQ(arrivals(*in), MidiBytes());
   }
   EXPECT_EQ(folder.listing(), "patches.syx\n");
+}
+
+// A server that takes no more clients: the listing says why, not that no
+// port matches. jackd started with few file descriptors turns clients away
+// after a handful, with the answer it gives at its limit of clients (about
+// 250, which takes minutes to reach).
+TEST(MidiOnJack, AServerThatTakesNoMoreClientsIsNamed) {
+  struct rlimit descriptors;
+  getrlimit(RLIMIT_NOFILE, &descriptors);
+  const rlim_t usual = descriptors.rlim_cur;
+  descriptors.rlim_cur = 32;
+  setrlimit(RLIMIT_NOFILE, &descriptors);
+  JackServer jack;
+  descriptors.rlim_cur = usual;
+  setrlimit(RLIMIT_NOFILE, &descriptors);
+  ASSERT_TRUE(jack.running());
+  std::vector<jack_client_t*> clients;
+  jack_status_t status = static_cast<jack_status_t>(0);
+  for (jack_client_t* client; clients.size() < 100 && (client = jack_client_open(
+                                  ("hog" + std::to_string(clients.size())).c_str(), JackNoStartServer, &status));) {
+    clients.push_back(client);
+  }
+  EXPECT_EQ(status, JackFailure | JackServerError);
+  const ProcessResult result = runProcess(PMCKEYS_BINARY, {"--list-midi"});
+  for (jack_client_t* client : clients) jack_client_close(client);
+  EXPECT_EQ(result.err, "pmckeys: cannot open a JACK client: the server turned it away (too many clients?)\n");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, "");
 }
 
 // An error without the address ALSA adds to a port's name ("peer in:in 128:0").

@@ -14,11 +14,6 @@
 namespace {
 
 const int kNames = 8;  // as many servers as JACK's registry holds, for the whole machine
-// Frames a cycle: 85 ms at the dummy backend's 48 kHz. A server misses a
-// cycle whenever a client is late with it, and pmckeys takes a dump again
-// after a missed cycle: runs side by side on a busy two-core machine miss a
-// cycle of the default 21 ms now and then, of 85 ms rarely.
-const int kPeriod = 4096;
 
 void quiet(const char*) {}
 
@@ -38,7 +33,7 @@ bool answers() {
 
 }  // namespace
 
-JackServer::JackServer(std::vector<std::string> options) : fOptions(std::move(options)) {
+JackServer::JackServer(std::vector<std::string> options, int frames) : fOptions(std::move(options)), fFrames(frames) {
   setenv("PMCKEYS_MIDI_API", "jack", 1);
   jack_set_error_function(quiet);
   jack_set_info_function(quiet);
@@ -61,7 +56,7 @@ void JackServer::start(int slot) {
   ChildCommand jackd;
   jackd.argv = {"jackd", "-n", name, realtimeAllowed() ? "--realtime" : "--no-realtime"};
   jackd.argv.insert(jackd.argv.end(), fOptions.begin(), fOptions.end());
-  jackd.argv.insert(jackd.argv.end(), {"-d", "dummy", "-p", std::to_string(kPeriod)});
+  jackd.argv.insert(jackd.argv.end(), {"-d", "dummy", "-p", std::to_string(fFrames)});
   jackd.out = jackd.err = ChildCommand::DISCARD;
   fPid = jackd.start("JackServer");
   // Up to 30 s: a loaded machine starts it slowly.
