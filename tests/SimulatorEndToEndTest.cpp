@@ -56,9 +56,9 @@ TEST(SimulatorEndToEnd, PassesTheCommandsStatusOnOrSaysWhyNot) {
       // with standard output closed the line carries the answer to the key and nothing of the trace
       // (read until the line is quiet for 2 s); setting the line is the open that resets the board, and
       // its bootloader (1.6 s) takes a key 0.6 s later (or up to 1 s later still, where the shell is
-      // slow); 1 s after that key the board is up, where a board reset by that key would not be
+      // slow); 1.3 s after that key the board is up, where a board reset by that key would not be
       {R"(exec "$0" -- sh -c 'stty raw -echo min 0 time 20 <"$PMCKEYS_DEVICE"; exec 3<>"$PMCKEYS_DEVICE";)"
-       R"( sleep 0.6; printf M >&3; sleep 1; printf M >&3; cat <&3 >&2' >&-)", "ok\n", "0"},
+       R"( sleep 0.6; printf M >&3; sleep 1.3; printf M >&3; cat <&3 >&2' >&-)", "ok\n", "0"},
       {R"(exec "$0" -- true >/dev/full)", cannot + "standard output: No space left on device\n", "1"},
       {R"(exec "$0" --help >/dev/full)", cannot + "standard output: No space left on device\n", "1"},
       {R"(exec "$0" --trace /dev/full -- true)", cannot + "the trace file </dev/full>: No space left on device\n", "1"},
