@@ -8,6 +8,7 @@
 
 #include "midi/RtMidiSystem.h"
 #include "tests/support/JackServer.h"
+#include "tests/support/LateClient.h"
 #include "tests/support/OutsideDevice.h"
 #include "tests/support/Process.h"
 
@@ -22,7 +23,9 @@ namespace {
 // default wait again: a message longer than pmckeys' output on JACK
 // carries, told in the same brackets as the others. late, which goes on
 // sending at the way back: a program change is no part of the dump and does
-// not make the wait longer, so the message after it comes too late.
+// not make the wait longer, so the message after it comes too late. Five
+// devices at once on one server: a cycle it misses under load has a dump
+// taken again, with its note (tried on its own below), which is no concern here.
 TEST(OutsideDevice, ABackupWaitsForSlowMessagesAndPauses) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
@@ -68,12 +71,76 @@ TEST(OutsideDevice, ABackupWaitsForSlowMessagesAndPauses) {
     const std::string file = folder.path + "/" + devices[i].name;
     const ProcessResult result = runs[i].get();
     const bool saved = !devices[i].goesOn;
+    const std::regex retaken("; dump [12] taken again( twice)? after the JACK server missed a cycle");
+    const std::string out = std::regex_replace(result.out, retaken, "");
+    int retakes = 0;
+    for (std::size_t at = 0; (at = result.out.find(" again", at + 1)) != std::string::npos;) {
+      retakes += result.out.compare(at, 12, " again twice") == 0 ? 2 : 1;
+    }
     EXPECT_EQ(result.err, saved ? "" : devices[i].result);
-    EXPECT_EQ(result.out, saved ? "saved " + std::regex_replace(devices[i].result, std::regex("FILE"), file) + "\n" : "");
+    EXPECT_EQ(out, saved ? "saved " + std::regex_replace(devices[i].result, std::regex("FILE"), file) + "\n" : "");
     EXPECT_EQ(result.status, saved ? 0 : 1) << file << ": signal " << result.signal;
     EXPECT_EQ(std::ifstream(file).good() ? readFile(file) : "none", saved ? played[i]->sysexBytes() : "none") << file;
-    EXPECT_EQ(played[i]->keys(), saved ? 54 : 27);
+    if (saved) {
+      EXPECT_EQ(played[i]->keys(), 54 + 27 * retakes) << result.out;
+    } else {
+      EXPECT_TRUE(played[i]->keys() == 27 || played[i]->keys() == 54 || played[i]->keys() == 81) << played[i]->keys();
+    }
   }
+}
+
+// A dump during whose walk the server misses a cycle (a client of the
+// test's own overruns three at the 5th key, 8 keys before the ENTER that
+// starts the dump, so that the message itself is not lost) may have lost
+// data unseen: it is taken again, noted in the result line, at most twice
+// more. A SysEx message that comes after the first dump's way back, during
+// the walk to the second dump (key 30 of the 40 that start it), belongs to
+// the first: the wait was too short.
+struct Doubt {
+  const char* form;
+  std::vector<int> overrunAt;  // keys 5, 32, 59: in the walks to dumps 1, 2, 3
+  int lateAt;
+  std::string out, err;
+  int keys;
+};
+
+void play(const Doubt& c) {
+  JackServer jack;
+  ASSERT_TRUE(jack.running());
+  LateClient client;
+  ASSERT_TRUE(client.open());
+  ScratchFolder folder;
+  const MidiBytes message = sysex(21);
+  const std::string file = std::string(c.form) == "verify" ? folder.file("patches.syx", message) :
+                           folder.path + "/patches.syx";
+  std::unique_ptr<OutsideDevice> device = OutsideDevice::onVirtualPort("dev", {{0, message}}, false, [&](int key) {
+    if (std::count(c.overrunAt.begin(), c.overrunAt.end(), key) != 0) client.overrun(3);
+    return key == c.lateAt ? message : MidiBytes();
+  });
+  ProcessOptions options;
+  options.env = {{"PMCKEYS_DEVICE", device->line()}, {"PMCKEYS_DUMP_WAIT_MS", "1000"}};
+  const ProcessResult result = runProcess(PMCKEYS_BINARY, {c.form, file}, options);
+  EXPECT_EQ(std::regex_replace(result.out, std::regex(file), "FILE"), c.out) << c.form;
+  EXPECT_EQ(result.err, c.err);
+  EXPECT_EQ(result.status, c.err.empty() ? 0 : 1);
+  EXPECT_EQ(device->keys(), c.keys) << result.out << result.err;
+}
+
+TEST(OutsideDevice, ADumpInDoubtIsTakenAgain) {
+  const Doubt cases[] = {
+      {"backup", {5}, 0, "saved 1 message, 21 bytes to FILE (two dumps agreed; dump 1 taken again after the JACK "
+       "server missed a cycle)\n", "", 81},
+      {"verify", {5}, 0, "the device holds exactly FILE (1 message, 21 bytes; dump taken again after the JACK server "
+       "missed a cycle)\n", "", 54},
+      {"backup", {5, 32, 59}, 0, "", "pmckeys: the JACK server missed cycles during 3 tries of dump 1, so MIDI data "
+       "may have been lost; nothing saved\n", 81},
+  };
+  for (const Doubt& c : cases) play(c);
+}
+
+TEST(OutsideDevice, AMessageDuringTheWalkToTheSecondDumpIsLate) {
+  play({"backup", {}, 30, "", "pmckeys: a System Exclusive message arrived after the dump seemed complete: the device "
+        "needs a longer wait (PMCKEYS_DUMP_WAIT_MS, now 1000); nothing saved\n", 54});
 }
 
 }  // namespace

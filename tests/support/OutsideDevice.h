@@ -2,7 +2,8 @@
 // pseudo-terminal in this process, its MIDI OUT what the test hands in. The
 // dump's keys start the dump, each System Exclusive message in pieces when
 // the cable has carried them, with pauses; a key meanwhile stops it after
-// the message in progress, unless the device goes on.
+// the message in progress, unless the device goes on. A test may act on the
+// Nth key (OnKey) and send bytes of its own then.
 #ifndef PMCKEYS_TESTS_SUPPORT_OUTSIDEDEVICE_H
 #define PMCKEYS_TESTS_SUPPORT_OUTSIDEDEVICE_H
 
@@ -36,18 +37,22 @@ struct Sent {
 class OutsideDevice {
 public:
   using Out = std::function<void(const MidiBytes&)>;
-  OutsideDevice(Out out, std::vector<Sent> dump, bool goesOn = false)
-      : fOut(std::move(out)), fDump(std::move(dump)), fGoesOn(goesOn), fThread([this] { serve(); }) {}
+  using OnKey = std::function<MidiBytes(int key)>;  // the bytes to send at once
+  OutsideDevice(Out out, std::vector<Sent> dump, bool goesOn = false, OnKey onKey = {})
+      : fOut(std::move(out)), fDump(std::move(dump)), fGoesOn(goesOn), fOnKey(std::move(onKey)),
+        fThread([this] { serve(); }) {}
   ~OutsideDevice() {
     fDone = true;
     fThread.join();
   }
   // One whose MIDI OUT is a virtual port of its own, "NAME out".
-  static std::unique_ptr<OutsideDevice> onVirtualPort(const std::string& name, std::vector<Sent> dump, bool goesOn) {
+  static std::unique_ptr<OutsideDevice> onVirtualPort(const std::string& name, std::vector<Sent> dump,
+                                                      bool goesOn = false, OnKey onKey = {}) {
     std::shared_ptr<MidiSystem> midi = must(RtMidiSystem::open(name));
     std::shared_ptr<MidiOutput> out(midi ? must(midi->openVirtualOutput("out")).release() : nullptr,
                                     [midi](MidiOutput* output) { delete output; });  // before its system
-    return std::make_unique<OutsideDevice>([out](const MidiBytes& bytes) { must(out->send(bytes)); }, dump, goesOn);
+    return std::make_unique<OutsideDevice>([out](const MidiBytes& bytes) { must(out->send(bytes)); }, dump, goesOn,
+                                           onKey);
   }
 
   const std::string& line() const { return fLine.slavePath(); }
@@ -95,6 +100,8 @@ private:
         const auto begins = std::find_if(fDue.begin(), fDue.end(), [](const Piece& piece) { return piece.begins; });
         if (!fGoesOn) fDue.erase(begins, fDue.end());
         if (key.move.place == "MIDIDATADUMPCOMPLETE" && !key.move.performed.empty()) startDump();
+        const MidiBytes own = fOnKey ? fOnKey(fKeys) : MidiBytes();
+        if (!own.empty()) fOut(own);
       }
       for (; !fDue.empty() && fDue.front().at <= Clock::now(); fDue.pop_front()) fOut(fDue.front().bytes);
     }
@@ -103,6 +110,7 @@ private:
   Out fOut;
   std::vector<Sent> fDump;
   bool fGoesOn;
+  OnKey fOnKey;
   PseudoTerminal fLine;
   std::deque<Piece> fDue;
   std::atomic<int> fKeys{0};
