@@ -5,7 +5,8 @@
 # BUILD_DIR there with PMCKEYS_MIDI_API=alsa. The guest sees the host's root
 # read-only over 9p and chroots into it, so the built binaries and the
 # installed libraries run unchanged; /tmp and /dev/shm are its own tmpfs
-# (with a FAT file system on /tmp/fat), and /dev, /proc and /sys its own. The
+# (with a FAT file system on /tmp/fat; a tree under the host's /tmp is carried
+# over), and /dev, /proc and /sys its own. The
 # tests' status comes back as qemu's exit status (isa-debug-exit); a guest
 # still running after 15 minutes is killed.
 #   tests/alsa_vm.sh BUILD_DIR [GTEST_FILTER] [-- COMMAND...]
@@ -45,6 +46,11 @@ done <"$work/modules"
 # The guest's command line, one word a line, so that no quoting is lost,
 # after the folder it runs in: this one, read-only there.
 printf '%s\n' "$PWD" "${command[@]}" >"$root/command"
+# The guest's /tmp is its own: a tree under the host's /tmp (a clone made
+# there) is carried over it, read-only like the rest.
+for path in "$PWD" "$build"; do
+  case $path in /tmp/?*) dir=${path#/tmp/}; echo "/tmp/${dir%%/*}" ;; esac
+done | sort -u >"$root/carried"
 cat >"$root/init" <<'EOF'
 #!/bin/busybox sh
 /bin/busybox --install -s /bin
@@ -55,7 +61,9 @@ mount -t proc proc /share/proc && mount -t sysfs sys /share/sys && mount -t devt
 mkdir -p /share/dev/pts /share/dev/shm
 mount -t devpts -o newinstance,ptmxmode=0666 devpts /share/dev/pts
 mount --bind /share/dev/pts/ptmx /share/dev/ptmx
+mkdir /hosttmp && mount --bind /share/tmp /hosttmp
 mount -t tmpfs tmpfs /share/tmp && mount -t tmpfs tmpfs /share/dev/shm
+while read -r dir; do mkdir -p "/share$dir" && mount --bind "/hosttmp${dir#/tmp}" "/share$dir"; done </carried
 # A FAT file system for a backup to be saved on (no hard links there).
 dd if=/dev/zero of=/share/tmp/fat.img bs=1M count=8 2>/dev/null && mkdosfs /share/tmp/fat.img >/dev/null &&
   mkdir /share/tmp/fat && mount -t vfat -o loop /share/tmp/fat.img /share/tmp/fat
