@@ -47,12 +47,7 @@ void sendSignal(pid_t pid, int number) {
 
 // A signal once the board has received afterKeys keys (and, inWait, pmckeys waits for the dump), to
 // pmckeys or to the server.
-struct Shot {
-  std::size_t afterKeys;
-  bool inWait;
-  int signal;
-  JackServer* server = nullptr;
-};
+struct Shot { std::size_t afterKeys; bool inWait; int signal; JackServer* server = nullptr; };
 
 // The 13 keys of the walk are all the board gets until the way back: a pause with nothing pressed lets
 // pmckeys, which read the last key's reply within 0.1 s, wait for the dump when the signal comes.

@@ -1,5 +1,4 @@
-// The recording port: its own table of names, and what it says on standard
-// error when it is created and destroyed.
+// The recording port: its own table of names, and what it says on standard error when it is created and destroyed.
 #include <gtest/gtest.h>
 
 #include "ports/FakeHardwarePort.h"

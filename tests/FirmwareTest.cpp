@@ -1,6 +1,5 @@
-// The open board firmware on an emulated ATmega328P, driven by pmckeys over
-// a serial line: the four key lines it drives. What pmckeys sends is
-// checked on the line itself (SerialEndToEndTest).
+// The open board firmware on an emulated ATmega328P, driven by pmckeys over a serial line: the four key lines it
+// drives. What pmckeys sends is checked on the line itself (SerialEndToEndTest).
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -10,11 +9,7 @@
 
 namespace {
 
-struct Change {
-  std::string what;  // "port" or "ddr"
-  double us;
-  unsigned nibble;
-};
+struct Change { std::string what; double us; unsigned nibble; };  // what: "port" or "ddr"
 
 // Runs the command against the firmware; the changes of the key lines.
 std::vector<Change> runOnFirmware(const std::vector<std::string>& command, const std::string& out) {

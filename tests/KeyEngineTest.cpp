@@ -1,6 +1,5 @@
-// The key engine on a spy port: how tokens decode into presses, and the
-// trail that leads back. Where each compound command leads is checked
-// against the menu model (MenuTableTest).
+// The key engine on a spy port: how tokens decode into presses, and the trail that leads back. Where each compound
+// command leads is checked against the menu model (MenuTableTest).
 #include <list>
 
 #include "commandmodel/CommandTable.h"
@@ -39,15 +38,9 @@ TEST_F(KeyEngine, TokensThatNameNothingAreWarnedAboutAndSkipped) {
   }
 }
 
-// After the sequence, a pause and whole presses of the trail's keys; the
-// trail is empty again afterwards.
+// After the sequence, a pause and whole presses of the trail's keys; the trail is empty again afterwards.
 TEST_F(KeyEngine, TrailLeadsBackAfterAPause) {
-  const struct {
-    std::vector<std::string> tokens;
-    bool returnAlong;
-    Keys back;
-    const char* shown;
-  } cases[] = {
+  const struct { std::vector<std::string> tokens; bool returnAlong; Keys back; const char* shown; } cases[] = {
       {{"menu", "next", "enter"}, true, {PREV, ENTER, PREV, PREV, ENTER}, "PREV ENTER PREV PREV  ENTER"},
       {{"0xfb", "0xf3"}, true, {PREV, ENTER, PREV, ENTER}, "PREV ENTER PREV  ENTER"},
       {{"editbanknr"}, true, {PREV, ENTER, PREV, PREV, ENTER}, "PREV ENTER PREV PREV  ENTER"},

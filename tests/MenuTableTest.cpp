@@ -1,8 +1,7 @@
-// The compound command table checked against the menu model: every name
-// that stands for a place leads there from performance mode, and the fixed
-// ways back end in performance mode. Every "r NAME" and "r NAME enter" is
-// either refused by the return check or presses what it always pressed and
-// ends in performance mode, having carried out nothing.
+// The compound command table checked against the menu model: every name that stands for a place leads there from
+// performance mode, and the fixed ways back end in performance mode. Every "r NAME" and "r NAME enter" is either
+// refused by the return check or presses what it always pressed and ends in performance mode, having carried out
+// nothing.
 #include <iterator>
 #include <set>
 #include <sstream>

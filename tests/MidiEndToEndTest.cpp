@@ -49,12 +49,7 @@ const MidiBytes kImage = joined(DeviceMemory(DeviceMemory::DEFAULT_DUMP).dump())
 
 MidiBytes fromText(const std::string& text) { return MidiBytes(text.begin(), text.end()); }
 
-struct Case {
-  std::vector<std::string> args;
-  std::map<std::string, std::string> env;
-  std::string err;
-  int status;
-};
+struct Case { std::vector<std::string> args; std::map<std::string, std::string> env; std::string err; int status; };
 
 TEST(Midi, FilesAndMidiSystemsAreCheckedBeforeAnything) {
   ScratchFolder folder;

@@ -1,5 +1,4 @@
-// Backups from a device played from outside pmckeys (OutsideDevice), its
-// MIDI OUT a port of its own on JACK.
+// Backups from a device played from outside pmckeys (OutsideDevice), its MIDI OUT a port of its own on JACK.
 #include <gtest/gtest.h>
 
 #include <fstream>

@@ -15,11 +15,7 @@ namespace {
 
 // How the stand-in answers: from upAtMs on (the clock's time), one owed answer a pause, in order; each probe
 // is owed `ready` (nothing when empty), each other byte "ok\n". A probe before upAtMs is lost unless kept.
-struct BoardPlay {
-  int upAtMs = 0;
-  std::string ready;
-  bool keepsEarlyProbes = false;
-};
+struct BoardPlay { int upAtMs = 0; std::string ready; bool keepsEarlyProbes = false; };
 
 class RecordingClock : public Clock {
 public:
@@ -58,12 +54,6 @@ int pendingInput(const PseudoTerminal& pty) {
   EXPECT_EQ(ioctl(fd, FIONREAD, &pending), 0);
   close(fd);
   return pending;
-}
-
-TEST(SerialKeyPort, HasOneCharacterForEachOfTheFifteenKeys) {
-  std::string characters;
-  for (int code = -1; code <= 300; ++code) characters += ArduinoSerialPort::keyCharacter(code);
-  EXPECT_EQ(characters, "915E7S3+804M6-2");
 }
 
 // A line with nothing behind it: twenty probes over the board's two seconds to start; then each key is one

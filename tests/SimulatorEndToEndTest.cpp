@@ -70,9 +70,8 @@ TEST(SimulatorEndToEnd, PassesTheCommandsStatusOnOrSaysWhyNot) {
   }
 }
 
-// One terminal for the trace and the command: a line the command left
-// without its end (a progress line, here a stand-in) is cleared by the next
-// trace line, not run into.
+// One terminal for the trace and the command: a line the command left without its end (a progress line, here a
+// stand-in) is cleared by the next trace line, not run into.
 TEST(SimulatorEndToEnd, TraceLinesClearALineTheCommandLeftOpen) {
   Terminal terminal(PMCKEYS_SIM_BINARY " --fault noready -- sh -c 'printf \"sent 3072 bytes, 3 messages\" >&2; exec "
                     PMCKEYS_BINARY " menu'");
@@ -82,8 +81,7 @@ TEST(SimulatorEndToEnd, TraceLinesClearALineTheCommandLeftOpen) {
   EXPECT_TRUE(std::regex_search(screen, std::regex("(^|\n) +[0-9.]+ s  'M'"))) << screen;  // the key's line from its start
 }
 
-// The heading is on the terminal before the line is opened (2 s), the
-// listing only after.
+// The heading is on the terminal before the line is opened (2 s), the listing only after.
 TEST(SimulatorEndToEnd, TheCommandsHeadingComesBeforeTheLineIsOpened) {
   Terminal terminal(PMCKEYS_SIM_BINARY " -- " PMCKEYS_BINARY " commands");
   ASSERT_TRUE(terminal.waitFor("  Available Commands\n")) << terminal.screen();

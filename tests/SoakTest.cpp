@@ -75,11 +75,7 @@ struct BusyCores {
 // The ways a round trip may end, with "FILE" for the file: the restore sends every message, and its check
 // finds the file on the device (after a dump taken again, maybe) or fails saying why.
 const std::string kSent = "sent 4 messages, 4096 bytes from FILE( \\(the JACK server missed a cycle while sending\\))?\n";
-const struct {
-  const char* name;
-  std::string out, err;
-  int status;
-} kEnds[] = {
+const struct { const char* name; std::string out, err; int status; } kEnds[] = {
     {"succeeded", kSent + "the device holds exactly FILE \\(4 messages, 4096 bytes(; dump taken again( twice)? after the "
                      "JACK server missed a cycle)?\\)\n", "", 0},
     {"did not take", kSent, "pmckeys: -:3: restore of FILE did not take: the device's memory differs from FILE "

@@ -32,7 +32,12 @@ public:
   const std::vector<int>& keys() const { return fKeys; }
   const MenuModel& model() const { return fModel; }
   const std::vector<std::string>& performed() const { return fPerformed; }
-  void clear() { *this = SpyPort(fSucceeded); }
+  void clear() {
+    fCalls.clear();
+    fKeys.clear();
+    fModel = MenuModel();
+    fPerformed.clear();
+  }
 
 private:
   bool fSucceeded;
