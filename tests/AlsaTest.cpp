@@ -1,7 +1,6 @@
-// pmckeys on ALSA against snd-virmidi's ports, which stand for a USB MIDI
-// interface: a raw MIDI device at the far end (the driver's buffer of 4 KiB)
-// that the test drains or fills at the cable's pace. Tests with a twin on
-// JACK are beside it, in MidiEndToEndTest.cpp.
+// pmckeys on ALSA against snd-virmidi's ports, standing for a USB MIDI interface: a raw MIDI device at the
+// far end (4 KiB buffer) that the test drains or fills at the cable's pace. Twins of JACK tests are in
+// MidiEndToEndTest.cpp.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/vfs.h>
@@ -19,14 +18,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const struct Shape {
-  std::size_t count, size;  // messages of that many bytes
-} kShapes[] = {{4, 1024}, {1, 4200}, {1, 16384}, {1, 65536}};
+// Messages of that many bytes.
+const struct Shape { std::size_t count, size; } kShapes[] = {{4, 1024}, {1, 4200}, {1, 16384}, {1, 65536}};
 
-// What a cable's far end reads, 32 bytes at a time, until `count` came or
-// none for a second (10 s for the first), and the seconds from the first
-// byte's start to the last one's end. The cable is free again at `free`:
-// while bytes wait, the next leave then; after an idle spell, when they come.
+// What a cable's far end reads, 32 bytes at a time, until `count` came or none for a second (10 s for the
+// first), and the seconds from the first byte's start to the last one's end; the cable is free at `free`.
 std::pair<std::string, double> atCablePace(int fd, std::size_t count) {
   std::string bytes;
   Clock::time_point free = Clock::now(), first = free, last = free + std::chrono::seconds(10);
@@ -49,15 +45,11 @@ std::pair<std::string, double> atCablePace(int fd, std::size_t count) {
   return {bytes, std::chrono::duration<double>(free - first).count()};
 }
 
-// Each shape on a virmidi port of its own, side by side. A restore arrives
-// whole, in order, taking at least the cable's time plus the pauses (50 ms
-// each) and at most three times that (handed over whole, a long message loses
-// its end). Then, up to 16,384 bytes, the device writes it at the cable's
-// pace: backup saves it, verify finds it, a second backup of the name is
-// refused before any key. In the guest the files go to FAT: no hard links,
-// so a file takes its name by a rename, leaving no temporary file. The dumps
-// end by the default quiet time: a loaded emulated machine may stall the
-// device's thread for longer than the shortest.
+// Each shape on a virmidi port of its own, side by side. A restore arrives whole, in order, taking at least
+// the cable's time plus the pauses (50 ms each) and at most three times that (handed over whole, a long
+// message loses its end). Then, up to 16,384 bytes, the device writes it at the cable's pace: backup saves
+// it, verify finds it, a second backup of the name is refused. In the guest the files go to FAT (no hard
+// links: a rename, leaving no temporary file). The default quiet time: a loaded VM may stall the device.
 TEST_F(Alsa, DumpsCrossTheCableWholeAtItsPace) {
   std::vector<std::pair<std::string, std::string>> ports;  // the sequencer port, its raw MIDI device
   for (const std::string& port : must(fMidi->ports(MidiSystem::Direction::Out))) {
@@ -86,8 +78,7 @@ TEST_F(Alsa, DumpsCrossTheCableWholeAtItsPace) {
       char none;
       EXPECT_LT(read(fd, &none, 1), 1) << ports[i].second;  // the first read starts the input
       std::future<std::pair<std::string, double>> far = std::async(std::launch::async, atCablePace, fd, sent.size());
-      ProcessOptions options;
-      options.env = {{"PMCKEYS_MIDI_OUT", ports[i].first}, {"PMCKEYS_MIDI_IN", ports[i].first}};
+      ProcessOptions options = withEnv({{"PMCKEYS_MIDI_OUT", ports[i].first}, {"PMCKEYS_MIDI_IN", ports[i].first}});
       const std::string restored = scratch.file("sent" + name, MidiBytes(sent.begin(), sent.end()));
       const ProcessResult restore = runProcess(PMCKEYS_BINARY, {"restore", restored, "--no-verify"}, options);
       const auto [arrived, seconds] = far.get();

@@ -1,6 +1,5 @@
-// A message handed to an output at the cable's pace: in pieces of the
-// output's size, each only when the cable has carried the one before, and
-// whole to an output that takes whole messages only.
+// A message handed to an output at the cable's pace: in pieces of the output's size, each only when the cable has
+// carried the one before, and whole to an output that takes whole messages only.
 #include <gtest/gtest.h>
 
 #include "midi/CablePace.h"

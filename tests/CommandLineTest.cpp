@@ -1,5 +1,4 @@
-// The built pmckeys binary without a board: every command-line form, its
-// output on both streams and its exit status, exactly.
+// The built pmckeys binary without a board: every command-line form, both streams and the status, exactly.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -23,14 +22,12 @@ struct Case {
   std::map<std::string, std::string> env = {};
 };
 
-// Runs pmckeys as the case says, standard output to a file and standard
-// input from a text if they are given.
+// Runs pmckeys as the case says, standard output to a file and standard input from a text if given.
 void check(const Case& c, const char* output = nullptr, const char* input = nullptr) {
-  ProcessOptions options;
+  ProcessOptions options = withEnv(c.env);
   options.argv0 = "pmckeys";
   options.output = output;
   options.input = input;
-  options.env = c.env;
   options.env["PMCKEYS_DEVICE"] = kDevice;
   const ProcessResult result = runProcess(PMCKEYS_BINARY, c.args, options);
   std::string line = "pmckeys";
@@ -54,8 +51,7 @@ TEST(CommandLine, HelpScreens) {
   EXPECT_NE(runProcess(PMCKEYS_BINARY, {}, options).out.find("  Usage: ../some dir/pmckeys ( [r]"), std::string::npos);
 }
 
-// The names caught by the pattern's first group in the part of text from
-// `from` to `to`; a name that begins with _ ("_OUT") ends the one before.
+// The names the pattern's group catches from `from` to `to`; a name that begins with _ ends the one before.
 std::set<std::string> variables(const std::string& text, const char* from, const char* to, const char* pattern) {
   const std::size_t start = text.find(from);
   const std::string part = text.substr(start, text.find(to, start + 1) - start);
@@ -106,8 +102,7 @@ TEST(CommandLine, ProceduresAndKeySequencesWithoutABoard) {
   for (const Case& c : cases) check(c);
 }
 
-// Every "r NAME" and "r NAME enter" as tests/expected/returns.txt has it:
-// refused for its reason before the line is opened, or on to the line.
+// Every "r NAME" and "r NAME enter" of tests/expected/returns.txt: refused before the line is opened, or on.
 TEST(CommandLine, AReturnIsRefusedBeforeTheLineIsOpenedUnlessItEndsInPerformanceMode) {
   const std::string winIo = std::string(kNoBoard) + "Error during initialization of WinIo.\n";
   std::istringstream golden(readTestFile("returns.txt"));
@@ -168,9 +163,8 @@ TEST(CommandLine, OptionsNeverOpenTheSerialLine) {
   for (const Case& c : cases) check(c);
 }
 
-// A word or file name in a message or result line: bytes 0x00 to 0x1f and
-// 0x7f as \xNN, a word cut after 64 bytes (never inside a UTF-8 character),
-// a file name whole; the unknown command's warning keeps its token as it came.
+// A word or file name in a message: bytes 0x00 to 0x1f and 0x7f as \xNN, a word cut after 64 bytes (never
+// inside a UTF-8 character), a file name whole; the unknown command's warning keeps its token as it came.
 TEST(CommandLine, MessagesShowWordsAndFileNamesSafely) {
   const ScratchFolder folder;
   const std::string script = folder.path + "/a\tscript", shown = "pmckeys: " + folder.path + "/a\\x09script";
@@ -204,16 +198,13 @@ TEST(CommandLine, SaysWhereItLookedForTheBoard) {
       {"", PMCKEYS_DEFAULT_DEVICE " (built in; set PMCKEYS_DEVICE, see pmckeys --list-ports)"},
   };
   for (const auto& c : cases) {
-    ProcessOptions options;
+    ProcessOptions options = withEnv({{"PMCKEYS_DEVICE", c.first}});
     options.errorTerminal = true;
-    options.env["PMCKEYS_DEVICE"] = c.first;
     const ProcessResult result = runProcess(PMCKEYS_BINARY, {"menu"}, options);
     EXPECT_NE(result.err.find("WinIo.\r\npmckeys: no board at " + c.second + "\r\n"), std::string::npos) << result.err;
     EXPECT_EQ(result.status, 1);
   }
-  ProcessOptions options;
-  options.env["PMCKEYS_DEVICE"] = "";
-  const ProcessResult help = runProcess(PMCKEYS_BINARY, {"--help"}, options);
+  const ProcessResult help = runProcess(PMCKEYS_BINARY, {"--help"}, withEnv({{"PMCKEYS_DEVICE", ""}}));
   EXPECT_NE(help.out.find("  serial device: " PMCKEYS_DEFAULT_DEVICE " (built in)\n"), std::string::npos);
 }
 

@@ -1,6 +1,5 @@
-// The shell completions: their word lists are the tool's own tables, they
-// offer words in the letter case the user started with, and completing
-// never runs pmckeys (which would open the serial line).
+// The shell completions: their word lists are the tool's own tables, they offer words in the letter case the user
+// started with, and completing never runs pmckeys (which would open the serial line).
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>

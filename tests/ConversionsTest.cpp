@@ -4,11 +4,7 @@
 
 namespace {
 
-struct NumberCase {
-  const char* text;
-  int decimal;
-  int hex;
-};
+struct NumberCase { const char* text; int decimal; int hex; };
 
 TEST(Conversions, ReadsNumbersAndGivesZeroWhereNoneBegins) {
   const NumberCase cases[] = {

@@ -1,6 +1,5 @@
-// The capture of a dump on its own: only System Exclusive is kept. Real-time
-// bytes, alone or inside a message, are left out; so are channel and system
-// common messages, which are counted.
+// The capture of a dump on its own: only System Exclusive is kept. Real-time bytes, alone or inside a message, are
+// left out; so are channel and system common messages, which are counted.
 #include <gtest/gtest.h>
 
 #include <chrono>

@@ -1,10 +1,7 @@
-// Signals during a backup, sent to the real process: the walk to the dump
-// screen is finished, the wait ends at once, the way back is pressed to its
-// end whatever comes, and nothing is saved; on the command line, in a script
-// and in the console, for backup, verify and restore's check alike. The
-// simulated device sends no dump (--fault nodump), so that without a signal
-// the wait would run its 30 s, as it does for signals that were ignored when
-// pmckeys started (nohup). A JACK server frozen during the wait ends it too.
+// Signals during a backup, sent to the real process: the walk to the dump screen is finished, the wait ends
+// at once, the way back is pressed to its end whatever comes, nothing is saved; on the command line, in a
+// script and in the console, for backup, verify and restore's check alike. The device sends no dump
+// (--fault nodump): without a signal (or with one ignored since the start, nohup) the wait runs its 30 s.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -26,25 +23,16 @@ using Clock = std::chrono::steady_clock;
 const std::string kBack = "the device is back in performance mode; nothing saved\n";
 const MidiBytes kDump = {0xF0, 0x7D, 0x01, 0xF7};
 
-SimRun traceIn(const std::string& file) {
-  SimRun run;
-  run.trace = readFile(file);
-  parseTrace(run);
-  return run;
-}
-
-// Polls the trace until the board has received that many keys; the moment
-// it saw them.
+// Polls the trace until the board has received that many keys; the moment it saw them.
 Clock::time_point awaitKeys(const std::string& trace, std::size_t keys) {
   const Clock::time_point deadline = Clock::now() + std::chrono::seconds(40);
-  while (traceIn(trace).times.size() < keys && Clock::now() < deadline) {
+  while (readTrace(trace).times.size() < keys && Clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return Clock::now();
 }
 
-// A sh command line that writes its process id (pmckeys' after the exec) to
-// the file and runs "$@"; and that id.
+// A sh command line that writes its process id (pmckeys' after the exec) to the file; and that id.
 std::string recordingPid(const std::string& file) { return "echo $$ > " + file + "; exec \"$@\""; }
 pid_t pidIn(const std::string& file) {
   for (int i = 0; i < 3000 && readFile(file).empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -57,20 +45,15 @@ void sendSignal(pid_t pid, int number) {
   if (pid > 0) kill(pid, number);
 }
 
-struct Shot {
-  std::size_t afterKeys;  // once the board has received so many
-  bool inWait;            // and pmckeys waits for the dump: after the walk's 13 keys, a pause
-  int signal;
-  JackServer* server = nullptr;  // the signal's receiver, when not pmckeys
-};
+// A signal once the board has received afterKeys keys (and, inWait, pmckeys waits for the dump), to
+// pmckeys or to the server.
+struct Shot { std::size_t afterKeys; bool inWait; int signal; JackServer* server = nullptr; };
 
-// The 13 keys of the walk are all the board gets until the way back: a
-// pause with nothing pressed lets pmckeys, which has read the last key's
-// reply within 0.1 s, wait for the dump when a signal comes. (A signal that
-// came before the wait would end it all the same.)
+// The 13 keys of the walk are all the board gets until the way back: a pause with nothing pressed lets
+// pmckeys, which read the last key's reply within 0.1 s, wait for the dump when the signal comes.
 void awaitTheWait(const std::string& trace) {
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  EXPECT_EQ(traceIn(trace).times.size(), 13u) << "the keys while pmckeys waits for the dump";
+  EXPECT_EQ(readTrace(trace).times.size(), 13u) << "the keys while pmckeys waits for the dump";
 }
 
 struct Case {
@@ -104,16 +87,12 @@ Outcome signalled(const Case& c) {
     awaitKeys(trace, shot.afterKeys);
     if (shot.inWait) awaitTheWait(trace);
     if (&shot == &c.shots.front()) first = Clock::now();
-    if (shot.server != nullptr) {
-      shot.server->signal(shot.signal);
-    } else {
-      sendSignal(pmckeys, shot.signal);
-    }
+    shot.server != nullptr ? shot.server->signal(shot.signal) : sendSignal(pmckeys, shot.signal);
   }
   Outcome outcome;
   outcome.reaction = std::chrono::duration<double>(awaitKeys(trace, 14) - first).count();
   const ProcessResult process = running.get();
-  outcome.run = traceIn(trace);
+  outcome.run = readTrace(trace);
   outcome.run.process = process;
   std::remove(trace.c_str());
   std::remove(pidFile.c_str());
@@ -131,15 +110,12 @@ TEST(DumpSignals, StopABackupOnTheCommandLineAndInAScript) {
   const Case cases[] = {
       {{"backup", file}, nullptr, {{13, true, SIGINT}}, "pmckeys: backup stopped by Ctrl-C: " + kBack, 130},
       {{"backup", file}, nullptr, {{3, false, SIGTERM}}, "pmckeys: backup stopped by SIGTERM: " + kBack, 143},
-      {{"backup", file}, nullptr, {{3, false, SIGINT}, {5, false, SIGTERM}}, "pmckeys: backup stopped by SIGTERM: " + kBack,
-       143},
-      {{"backup", file}, nullptr, {{13, true, SIGHUP}, {16, false, SIGHUP}}, "pmckeys: backup stopped by SIGHUP: " + kBack,
-       129},
-      {{"--script", "-"},
-       script.c_str(),
-       {{3, false, SIGHUP}, {16, false, SIGINT}},
-       "pmckeys: -:1: backup stopped by SIGHUP: " + kBack,
-       1},
+      {{"backup", file}, nullptr, {{3, false, SIGINT}, {5, false, SIGTERM}}, "pmckeys: backup stopped by SIGTERM: " +
+       kBack, 143},
+      {{"backup", file}, nullptr, {{13, true, SIGHUP}, {16, false, SIGHUP}}, "pmckeys: backup stopped by SIGHUP: " +
+       kBack, 129},
+      {{"--script", "-"}, script.c_str(), {{3, false, SIGHUP}, {16, false, SIGINT}},
+       "pmckeys: -:1: backup stopped by SIGHUP: " + kBack, 1},
       {{"verify", saved}, nullptr, {{13, true, SIGINT}},
        "pmckeys: verify stopped by Ctrl-C: the device is back in performance mode\n", 130},
       {{"restore", saved}, nullptr, {{13, true, SIGINT}},
@@ -156,13 +132,11 @@ TEST(DumpSignals, StopABackupOnTheCommandLineAndInAScript) {
     EXPECT_EQ(run.process.status, cases[i].status) << i;
     EXPECT_EQ(run.ending, "summary: the device ended in performance mode") << i;
     ASSERT_EQ(run.times.size(), 27u) << i << run.trace;
-    // The way back follows the walk, or a signal in the wait, at once: the
-    // 0.1 s the wait takes to see a signal and a key, where a wait deaf to
-    // signals runs its 30 s.
+    // The way back follows the walk, or a signal in the wait, within 0.1 s; a wait deaf to signals runs 30 s.
     const bool inWait = cases[i].shots.front().inWait;
     EXPECT_LT(inWait ? outcome.reaction : run.times[13] - run.times[12], 2.0) << i << ": the wait ends at once";
   }
-  EXPECT_EQ(runProcess("/bin/ls", {"-A", folder.path}).out, "") << "no file, no temporary file";
+  EXPECT_EQ(folder.listing(), "") << "no file, no temporary file";
   std::remove(saved.c_str());
 }
 
@@ -172,18 +146,14 @@ TEST(DumpSignals, AFrozenJackServerEndsTheWait) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
   ScratchFolder folder;
-  const Outcome outcome = signalled({{"backup", folder.path + "/patches.syx"},
-                                     nullptr,
-                                     {{13, true, SIGSTOP, &jack}},
-                                     "pmckeys: the JACK server ran no cycle for 5 s during the dump: " + kBack,
-                                     1});
+  const Outcome outcome = signalled({{"backup", folder.path + "/patches.syx"}, nullptr, {{13, true, SIGSTOP, &jack}}, "", 1});
   jack.signal(SIGCONT);
   EXPECT_EQ(outcome.run.process.err, "pmckeys: the JACK server ran no cycle for 5 s during the dump: " + kBack);
   EXPECT_EQ(outcome.run.process.status, 1);
   EXPECT_EQ(outcome.run.times.size(), 27u);
   EXPECT_GT(outcome.reaction, 4.0);
   EXPECT_LT(outcome.reaction, 10.0);
-  EXPECT_EQ(runProcess("/bin/ls", {"-A", folder.path}).out, "");
+  EXPECT_EQ(folder.listing(), "");
 }
 
 // Started as nohup starts it, with SIGHUP (and SIGINT, as for a background
@@ -193,13 +163,8 @@ TEST(DumpSignals, SignalsIgnoredAtTheStartStayIgnored) {
   ASSERT_TRUE(jack.running());
   ScratchFolder folder;
   const std::string file = folder.path + "/patches.syx";
-  const Outcome outcome = signalled({{"backup", file},
-                                     nullptr,
-                                     {{13, true, SIGHUP}, {13, false, SIGINT}},
-                                     "",
-                                     0,
-                                     {SIGINT, SIGHUP},
-                                     {}});
+  const Outcome outcome = signalled({{"backup", file}, nullptr, {{13, true, SIGHUP}, {13, false, SIGINT}}, "", 0,
+                                     {SIGINT, SIGHUP}, {}});
   EXPECT_EQ(outcome.run.process.out, "saved 4 messages, 4096 bytes to " + file + " (two dumps agreed)\n");
   EXPECT_EQ(outcome.run.process.err, "");
   EXPECT_EQ(outcome.run.process.status, 0);
@@ -226,11 +191,11 @@ TEST(DumpSignals, StopABackupInTheConsole) {
   sendSignal(pidIn(pidFile), SIGTERM);
   EXPECT_TRUE(waitForFile(trace, "summary: the command exited with status 143"));
   EXPECT_TRUE(terminal.waitFor("\npmckeys: backup stopped by SIGTERM: " + kBack)) << terminal.screen();
-  const SimRun run = traceIn(trace);
+  const SimRun run = readTrace(trace);
   std::remove(trace.c_str());
   EXPECT_EQ(run.times.size(), 54u);
   EXPECT_EQ(run.ending, "summary: the device ended in performance mode");
-  EXPECT_EQ(runProcess("/bin/ls", {"-A", folder.path}).out, "");
+  EXPECT_EQ(folder.listing(), "");
   std::remove(pidFile.c_str());
 }
 

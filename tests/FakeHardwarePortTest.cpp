@@ -1,16 +1,21 @@
-// The recording port: its own table of names, and what it says on standard
-// error when it is created and destroyed.
+// The recording port: its own table of names, and what it says on standard error when it is created and destroyed.
 #include <gtest/gtest.h>
 
 #include "ports/FakeHardwarePort.h"
 
 namespace {
 
-TEST(FakeHardwarePort, RecordsTheNamesOfEveryCodeAndNothingForASleep) {
+// The one instance, its record emptied; what it said on creation is dropped.
+FakeHardwarePort* emptied() {
   testing::internal::CaptureStderr();
   FakeHardwarePort* port = FakeHardwarePort::instance();
   testing::internal::GetCapturedStderr();
   port->resetSequence();
+  return port;
+}
+
+TEST(FakeHardwarePort, RecordsTheNamesOfEveryCodeAndNothingForASleep) {
+  FakeHardwarePort* port = emptied();
   port->setSucceeded(false);
   for (int code : {0xf0, 0xf1, 0xf2, 0xf3, 0xf4, 0xf5, 0xf6, 0xf7, 0xf8, 0xf9, 0xfa, 0xfb, 0xfc, 0xfd, 0xfe}) {
     port->send(code);
@@ -27,10 +32,7 @@ TEST(FakeHardwarePort, RecordsTheNamesOfEveryCodeAndNothingForASleep) {
 }
 
 TEST(FakeHardwarePort, AnnouncesItselfAndReportsWhatItSentWhenDestroyed) {
-  testing::internal::CaptureStderr();
-  FakeHardwarePort* port = FakeHardwarePort::instance();
-  testing::internal::GetCapturedStderr();
-  port->resetSequence();
+  FakeHardwarePort* port = emptied();
   port->send(0xf0);
   port->send(255);
   testing::internal::CaptureStderr();

@@ -1,6 +1,5 @@
-// The open board firmware on an emulated ATmega328P, driven by pmckeys over
-// a serial line: the four key lines it drives. What pmckeys sends is
-// checked on the line itself (SerialEndToEndTest).
+// The open board firmware on an emulated ATmega328P, driven by pmckeys over a serial line: the four key lines it
+// drives. What pmckeys sends is checked on the line itself (SerialEndToEndTest).
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -10,11 +9,7 @@
 
 namespace {
 
-struct Change {
-  std::string what;  // "port" or "ddr"
-  double us;
-  unsigned nibble;
-};
+struct Change { std::string what; double us; unsigned nibble; };  // what: "port" or "ddr"
 
 // Runs the command against the firmware; the changes of the key lines.
 std::vector<Change> runOnFirmware(const std::vector<std::string>& command, const std::string& out) {
@@ -31,10 +26,8 @@ std::vector<Change> runOnFirmware(const std::vector<std::string>& command, const
   return changes;
 }
 
-// The characters of the keys the lines carried, checking on the way that
-// the lines were high before they became outputs, that each key was held
-// 15 ms and that the lines went back to all high (no key) for at least
-// 15 ms between keys, with no other value.
+// The characters of the keys the lines carried, checking that the lines were high before they became
+// outputs, each key was held 15 ms, and the lines went back to all high (no key) for 15 ms between keys.
 std::string keysOn(const std::vector<Change>& changes) {
   std::string keys;
   EXPECT_GE(changes.size(), 2u);
@@ -65,9 +58,8 @@ TEST(Firmware, EveryKeyOnItsLines) {
   EXPECT_EQ(keysOn(changes), "915E7S3+804M6-2");
 }
 
-// A line in the terminal's default echo mode sends every answer back to the
-// board, "ready" too; in the half second the line stays open after them, the
-// echo presses nothing. A key after probes is pressed as ever.
+// A line in the terminal's default echo mode sends every answer back to the board, "ready" too; in the half
+// second the line stays open after them, the echo presses nothing. A key after probes is pressed as ever.
 TEST(Firmware, OnlyKeysAndTheProbeAreAnsweredAndAnEchoedAnswerPressesNothing) {
   const std::vector<Change> changes = runOnFirmware(
       {"/bin/sh", "-c",

@@ -1,6 +1,5 @@
-// The key engine on a spy port: how tokens decode into presses, and the
-// trail that leads back. Where each compound command leads is checked
-// against the menu model (MenuTableTest).
+// The key engine on a spy port: how tokens decode into presses, and the trail that leads back. Where each compound
+// command leads is checked against the menu model (MenuTableTest).
 #include <list>
 
 #include "commandmodel/CommandTable.h"
@@ -39,16 +38,9 @@ TEST_F(KeyEngine, TokensThatNameNothingAreWarnedAboutAndSkipped) {
   }
 }
 
-// After the sequence, a pause and whole presses of the trail's keys; the
-// trail is empty again afterwards.
+// After the sequence, a pause and whole presses of the trail's keys; the trail is empty again afterwards.
 TEST_F(KeyEngine, TrailLeadsBackAfterAPause) {
-  struct Case {
-    std::vector<std::string> tokens;
-    bool returnAlong;
-    Keys back;
-    const char* shown;
-  };
-  const Case cases[] = {
+  const struct { std::vector<std::string> tokens; bool returnAlong; Keys back; const char* shown; } cases[] = {
       {{"menu", "next", "enter"}, true, {PREV, ENTER, PREV, PREV, ENTER}, "PREV ENTER PREV PREV  ENTER"},
       {{"0xfb", "0xf3"}, true, {PREV, ENTER, PREV, ENTER}, "PREV ENTER PREV  ENTER"},
       {{"editbanknr"}, true, {PREV, ENTER, PREV, PREV, ENTER}, "PREV ENTER PREV PREV  ENTER"},
@@ -56,7 +48,7 @@ TEST_F(KeyEngine, TrailLeadsBackAfterAPause) {
       {{}, true, {ENTER}, " ENTER"},
       {{"menu"}, false, {}, " ENTER"},  // shown, neither recorded nor pressed
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     port->clear();
     const Output output = capture([&] { press(c.tokens, true, c.returnAlong); });
     EXPECT_EQ(output.out, c.shown);
@@ -72,17 +64,6 @@ TEST_F(KeyEngine, PressingLeavesTheCallersTokensUnchanged) {
   std::list<std::string> tokens{"menu", "enter"};
   dad10.pressSequence(tokens.begin(), tokens.end(), false, false);
   EXPECT_EQ(tokens, (std::list<std::string>{"menu", "enter"}));
-}
-
-TEST_F(KeyEngine, DecodersLookUpWithoutAddingEntries) {
-  EXPECT_EQ(Dad10::fgPmcKeyMap.size(), 28u);
-  EXPECT_EQ(Dad10::fgPmcCompoundMap.size(), 72u);
-  EXPECT_EQ(Dad10::decodeDad10Key("NOPE"), 0);
-  EXPECT_EQ(Dad10::decodeCompound("NOPE"), "");
-  EXPECT_EQ(Dad10::decodeSingleToken("0X41"), 65);
-  EXPECT_EQ(Dad10::decodeSingleToken("0x41"), 0);  // callers fold to upper case first
-  EXPECT_EQ(Dad10::fgPmcKeyMap.size(), 28u);
-  EXPECT_EQ(Dad10::fgPmcCompoundMap.size(), 72u);
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
-// pmckeys map as a user runs it: the committed picture's source is what it
-// writes; every place once, in a tree; the bold route of each place is the
-// keys its compound command presses; the marks are where the return check
-// refuses (tests/expected/returns.txt) and where pmckeys-sim warns
-// (tests/expected/map-marks.txt, taken from its traces); what is no place
-// is refused; and Graphviz reads the graph without a word.
+// pmckeys map as a user runs it: the committed picture's source is what it writes; every place once, in a tree; the
+// bold route of each place is the keys its compound command presses; the marks are where the return check refuses
+// (tests/expected/returns.txt) and where pmckeys-sim warns (tests/expected/map-marks.txt, taken from its traces);
+// what is no place is refused; and Graphviz reads the graph without a word.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -78,11 +76,7 @@ std::set<std::string> linesOf(const std::string& text, const std::regex& pattern
 TEST(MenuMap, DrawsTheModelRoutesEveryPlaceAndRefusesWhatIsNoPlace) {
   const std::string dot = readFile(PMCKEYS_SOURCE_DIR "/docs/menu-map.dot");
   const std::string usage = "pmckeys: usage: pmckeys map [PLACE]\n", unknown = "pmckeys: map: unknown place <";
-  const struct {
-    Words args;
-    std::string out, err;
-    int status;
-  } runs[] = {
+  const struct { Words args; std::string out, err; int status; } runs[] = {
       {{"map"}, dot, "", 0},  // nothing on standard error: the serial line was never opened
       {{"map", "nosuch"}, "", unknown + "nosuch>\n" + usage, 1},
       {{"Map", "EndCalibratePedal1"}, "", unknown + "EndCalibratePedal1>\n" + usage, 1},  // a way back

@@ -1,8 +1,7 @@
-// The compound command table checked against the menu model: every name
-// that stands for a place leads there from performance mode, and the fixed
-// ways back end in performance mode. Every "r NAME" and "r NAME enter" is
-// either refused by the return check or presses what it always pressed and
-// ends in performance mode, having carried out nothing.
+// The compound command table checked against the menu model: every name that stands for a place leads there from
+// performance mode, and the fixed ways back end in performance mode. Every "r NAME" and "r NAME enter" is either
+// refused by the return check or presses what it always pressed and ends in performance mode, having carried out
+// nothing.
 #include <iterator>
 #include <set>
 #include <sstream>
@@ -55,8 +54,7 @@ TEST_F(MenuTable, FixedWaysBackEndInPerformanceMode) {
 }
 
 TEST_F(MenuTable, EveryReturnEndsInPerformanceModeOrIsRefused) {
-  // For "r NAME" and "r NAME enter": the keys in hex, "|" at the return's
-  // pause, and where the device ends; or the refusal.
+  // For "r NAME" and "r NAME enter": the keys in hex, "|" at the return's pause, where it ends; or the refusal.
   std::istringstream expected(readTestFile("returns.txt"));
   for (const char* suffix : {"", " enter"}) {
     for (std::size_t i = 0; i < kCompoundCommandCount; ++i) {
@@ -96,9 +94,8 @@ TEST_F(MenuTable, TheCheckGoesOnFromWhereTheDeviceIs) {
 }
 
 TEST_F(MenuTable, WayHomeFromEveryPlaceCarriesOutNothing) {
-  const std::set<std::string> refused = {"MIDIPRESSENTERDUMP", "SRCPATCH1",       "DSTPATCH1",
-                                         "EXPNDPATCH",         "SHRNKPATCH",      "PRESSENTERRESET",
-                                         "SETUPEXPRPEDL1ENTER", "SETUPEXPRPEDL2ENTER"};
+  const std::set<std::string> refused = {"MIDIPRESSENTERDUMP", "SRCPATCH1", "DSTPATCH1", "EXPNDPATCH", "SHRNKPATCH",
+                                         "PRESSENTERRESET", "SETUPEXPRPEDL1ENTER", "SETUPEXPRPEDL2ENTER"};
   for (std::size_t i = 0; i < kCompoundCommandCount; ++i) {
     const std::string name = kCompoundCommands[i].name;
     port->clear();

@@ -1,13 +1,10 @@
-// pmckeys backup, restore and --list-midi as a user runs them: on a JACK
-// server of the test's own, against the simulated device (pmckeys-sim), or
-// against ports the test opens itself where the choice of port is tried.
-#include <gtest/gtest.h>
+// pmckeys backup, restore and --list-midi as a user runs them: on a JACK server of the test's own, against
+// the simulated device (pmckeys-sim), or against ports the test opens itself where the choice is tried.
+#include <fcntl.h>
 #include <jack/jack.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <unistd.h>
-
-#include <fcntl.h>
 
 #include <cerrno>
 #include <cstring>
@@ -37,8 +34,7 @@ const std::string kNothingSaved = ": the MIDI connection lost or changed data; n
 
 using Messages = std::vector<MidiBytes>;
 
-// The shortest quiet time after a dump, for the tests whose dumps are whole
-// and come without pauses.
+// The shortest quiet time after a dump, for dumps that are whole and come without pauses.
 const std::map<std::string, std::string> kQuick = {{"PMCKEYS_DUMP_WAIT_MS", "1000"}};
 
 MidiBytes joined(const Messages& messages) {
@@ -51,22 +47,12 @@ const MidiBytes kSaved = joined({sysex(1024, 0x11), {0xF0, 0x7D, 0x01, 0xF7}, sy
 // What the simulated device holds.
 const MidiBytes kImage = joined(DeviceMemory(DeviceMemory::DEFAULT_DUMP).dump());
 
-// A folder of its own for the files of one test.
-struct Folder : ScratchFolder {
-  std::string listing() const { return runProcess("/bin/ls", {"-A", path}).out; }
-};
-
 MidiBytes fromText(const std::string& text) { return MidiBytes(text.begin(), text.end()); }
 
-struct Case {
-  std::vector<std::string> args;
-  std::map<std::string, std::string> env;
-  std::string err;
-  int status;
-};
+struct Case { std::vector<std::string> args; std::map<std::string, std::string> env; std::string err; int status; };
 
 TEST(Midi, FilesAndMidiSystemsAreCheckedBeforeAnything) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string good = folder.file("good.syx", kSaved), fresh = folder.path + "/new.syx";
   // No MIDI system: ALSA where the machine has no sequencer, else a JACK server that does not run.
   const bool sequencer = access("/dev/snd/seq", R_OK | W_OK) == 0;
@@ -75,20 +61,15 @@ TEST(Midi, FilesAndMidiSystemsAreCheckedBeforeAnything) {
   const std::string alsa = std::string("pmckeys: no MIDI system: ") + (sequencer ? "no JACK server is running\n" :
                            "the ALSA sequencer is not available (is the snd-seq module loaded?)\n");
   const auto refused = [&](const std::string& name, const MidiBytes& bytes, const std::string& why) {
-    return Case{{"restore", folder.file(name, bytes)},
-                {},
-                "pmckeys: " + folder.path + "/" + name + " is not a SysEx dump: " + why + "; nothing sent\n",
-                1};
+    return Case{{"restore", folder.file(name, bytes)}, {},
+                "pmckeys: " + folder.path + "/" + name + " is not a SysEx dump: " + why + "; nothing sent\n", 1};
   };
   const auto unsaved = [](const std::string& file, const std::string& why) {
     return Case{{"backup", file}, {}, "pmckeys: cannot save a backup as <" + file + ">: " + why + "\n", 1};
   };
   const auto badWait = [&](const std::string& value) {
-    return Case{{"backup", fresh},
-                {{"PMCKEYS_DUMP_WAIT_MS", value}},
-                "pmckeys: PMCKEYS_DUMP_WAIT_MS must be a whole number of milliseconds from 1000 to 60000, not <" +
-                    value + ">\n",
-                1};
+    return Case{{"backup", fresh}, {{"PMCKEYS_DUMP_WAIT_MS", value}}, "pmckeys: PMCKEYS_DUMP_WAIT_MS must be a "
+                "whole number of milliseconds from 1000 to 60000, not <" + value + ">\n", 1};
   };
   const int unwritable = open("/sys/pmckeys-test.syx", O_WRONLY | O_CREAT | O_EXCL, 0666) < 0 ? errno : 0;
   const Case cases[] = {
@@ -101,10 +82,7 @@ TEST(Midi, FilesAndMidiSystemsAreCheckedBeforeAnything) {
       unsaved(good + "/new.syx", "Not a directory"),
       unsaved(folder.path + "/none/new.syx", "No such file or directory"),
       unsaved("/sys/new.syx", std::strerror(unwritable)),
-      badWait("999"),
-      badWait("60001"),
-      badWait("8.5"),
-      badWait("-1000"),
+      badWait("999"), badWait("60001"), badWait("8.5"), badWait("-1000"),
       {{"backup", fresh}, {}, alsa, 1},  // before the serial line: no word of the board
       {{"backup"}, {}, "pmckeys: usage: pmckeys backup FILE\n", 2},
       {{"restore", good, "x"}, {}, "pmckeys: usage: pmckeys restore FILE [--no-verify]\n", 2},
@@ -116,33 +94,25 @@ TEST(Midi, FilesAndMidiSystemsAreCheckedBeforeAnything) {
       {{"verify", "/dev/zero"}, {}, "pmckeys: /dev/zero is larger than any dump (more than 1 MiB)\n", 1},
       {{"restore", good}, {}, alsa, 1},
       {{"--list-midi"}, {}, alsa, 1},
-      {{"--list-midi"},
-       {{"PMCKEYS_MIDI_API", "Jack"}},
-       "pmckeys: PMCKEYS_MIDI_API must be alsa, jack or coremidi, not <Jack>\n",
-       1},
-      {{"--list-midi"},
-       {{"PMCKEYS_MIDI_API", "jack"}, {"JACK_DEFAULT_SERVER", "pmckeys-none"}},
-       "pmckeys: no MIDI system: no JACK server is running\n",
-       1},
-      {{"restore", good},
-       {{"PMCKEYS_SYSEX_PAUSE_MS", "1001"}},
-       "pmckeys: PMCKEYS_SYSEX_PAUSE_MS must be a whole number of milliseconds from 0 to 1000, not <1001>\n",
-       1},
+      {{"--list-midi"}, {{"PMCKEYS_MIDI_API", "Jack"}},
+       "pmckeys: PMCKEYS_MIDI_API must be alsa, jack or coremidi, not <Jack>\n", 1},
+      {{"--list-midi"}, {{"PMCKEYS_MIDI_API", "jack"}, {"JACK_DEFAULT_SERVER", "pmckeys-none"}},
+       "pmckeys: no MIDI system: no JACK server is running\n", 1},
+      {{"restore", good}, {{"PMCKEYS_SYSEX_PAUSE_MS", "1001"}},
+       "pmckeys: PMCKEYS_SYSEX_PAUSE_MS must be a whole number of milliseconds from 0 to 1000, not <1001>\n", 1},
       {{"restore", "/dev/zero"}, {}, "pmckeys: /dev/zero is larger than any dump (more than 1 MiB); nothing sent\n", 1},
       refused("empty.syx", {}, "it is empty"),
       refused("cut.syx", {0xF0, 0x7D, 0x01, 0xF7, 0xF0, 0x7D},
               "it ends at offset 6 inside the message that begins at offset 4"),
       refused("text.syx", fromText("F0 7D F7\n"), "byte 0x46 at offset 0 where a message must begin with 0xF0"),
-      refused("song.mid", {'M', 'T', 'h', 'd', 0, 0, 0, 6},
-              "byte 0x4D at offset 0 where a message must begin with 0xF0"),
+      refused("song.mid", {'M', 'T', 'h', 'd', 0, 0, 0, 6}, "byte 0x4D at offset 0 where a message must begin with 0xF0"),
       refused("status.syx", {0xF0, 0x7D, 0xF7, 0xF0, 0x01, 0x90, 0xF7},
               "byte 0x90 at offset 5 inside the message that begins at offset 3"),
   };
   for (const Case& c : cases) {
-    ProcessOptions options;
-    options.env = none;
-    for (const auto& var : c.env) options.env[var.first] = var.second;
-    const ProcessResult result = runProcess(PMCKEYS_BINARY, c.args, options);
+    std::map<std::string, std::string> env = c.env;
+    env.insert(none.begin(), none.end());
+    const ProcessResult result = runProcess(PMCKEYS_BINARY, c.args, withEnv(env));
     EXPECT_EQ(result.out, "") << c.args[0] << " " << c.err;
     EXPECT_EQ(result.err, c.err);
     EXPECT_EQ(result.status, c.status) << c.err;
@@ -152,7 +122,7 @@ TEST(Midi, FilesAndMidiSystemsAreCheckedBeforeAnything) {
 }
 
 TEST(Midi, AMissingModuleIsOneLine) {
-  Folder folder;
+  ScratchFolder folder;
   ASSERT_EQ(system(("cp " PMCKEYS_BINARY " " + folder.path).c_str()), 0);
   const ProcessResult result = runProcess(folder.path + "/pmckeys", {"--list-midi"});
   const std::string start = "pmckeys: the MIDI module pmckeys-midi.so is missing (looked for " + folder.path +
@@ -167,28 +137,25 @@ std::string withoutPid(const std::string& text) {
   return std::regex_replace(text, std::regex("pmckeys-sim [0-9]+"), "pmckeys-sim PID");
 }
 
-// One backup on the simulated device and what it ended with.
+// One backup on the simulated device and what it ended with; a failed first dump is not taken again.
 struct BackupCase {
   std::vector<std::string> simOptions;
   std::map<std::string, std::string> env;
   std::string out, err;
-  std::size_t keys;  // a failed first dump is not taken again
+  std::size_t keys;
 };
 
-// One after another on a JACK server of their own: a client coming or going
-// may make the server miss a cycle, which every run on it hears of and takes
-// its dump again for. The dump saved when the two agree, and nothing saved
-// when the device's dump is missing, cut short, changed or not over when the
-// capture ended; the device is back in performance mode either way. A name
-// as long as the folder takes is saved (the temporary name is short); the
-// line end in it does not split the result line.
+// One after another on a JACK server of their own (a client coming or going may make it miss a cycle, and
+// every run on it take its dump again). Saved when the two dumps agree, nothing saved when the dump is
+// missing, cut short, changed or not over; back in performance mode either way. A name as long as the
+// folder takes is saved (the temporary name is short); its line end does not split the result line.
 std::vector<SimRun> backUpOneAfterAnother(const std::vector<BackupCase>& cases) {
   JackServer jack;
   EXPECT_TRUE(jack.running());
   const std::string name = std::string(250, 'p') + "\n.syx";
   std::vector<SimRun> done;
   for (const BackupCase& c : cases) {
-    Folder folder;
+    ScratchFolder folder;
     const SimRun& run = done.emplace_back(runUnderSim({"backup", folder.path + "/" + name}, c.simOptions, nullptr,
                                                       nullptr, c.env));
     EXPECT_EQ(std::regex_replace(run.process.out, std::regex(folder.path + "/p+\\\\x0a\\.syx"), "FILE"), c.out);
@@ -208,21 +175,13 @@ std::vector<SimRun> backUpOneAfterAnother(const std::vector<BackupCase>& cases) 
 TEST(MidiOnJack, BackupThroughTheSimulatedDevice) {
   const std::vector<SimRun> runs = backUpOneAfterAnother({
       {{}, {}, "saved 4 messages, 4096 bytes to FILE (two dumps agreed)\n", "", 54},
-      {{"--fault", "nodump"},
-       {},
-       "",
-       "pmckeys: no data dump arrived on pmckeys-sim PID out:out within 30 s: is the device's MIDI OUT connected to it?\n",
-       27},
-      {{"--fault", "cutdump"},
-       kQuick,
-       "",
-       "pmckeys: the dump is not whole System Exclusive: byte 0xF0 at offset 512 inside the message that begins at offset 0" +
-           kNothingSaved,
-       54},
+      {{"--fault", "nodump"}, {}, "", "pmckeys: no data dump arrived on pmckeys-sim PID out:out within 30 s: is the "
+       "device's MIDI OUT connected to it?\n", 27},
+      {{"--fault", "cutdump"}, kQuick, "", "pmckeys: the dump is not whole System Exclusive: byte 0xF0 at offset 512 "
+       "inside the message that begins at offset 0" + kNothingSaved, 54},
   });
-  // Without PMCKEYS_DUMP_WAIT_MS the way back follows the dump's last message
-  // (4096 bytes, 1.311 s on the cable from the 13th key) after 8.5 s of quiet,
-  // well before a quiet twice as long would end (1.311 + 17 s).
+  // By default the way back follows the dump (4096 bytes, 1.311 s on the cable from the 13th key) after
+  // 8.5 s of quiet, well before a quiet twice as long would end (1.311 + 17 s).
   const SimRun& plain = runs[0];
   ASSERT_EQ(plain.times.size(), 54u);
   EXPECT_GT(plain.times[13] - plain.times[12], 1.311 + 8.5);
@@ -232,24 +191,19 @@ TEST(MidiOnJack, BackupThroughTheSimulatedDevice) {
 TEST(MidiOnJack, BackupOfDevicesThatSendTheirOwnWay) {
   backUpOneAfterAnother({
       {{"--fault", "flipdump"}, kQuick, "", "pmckeys: the two dumps differ (first at byte 2560)" + kNothingSaved, 54},
-      {{"--fault", "pausedump"},
-       kQuick,
-       "",
-       "pmckeys: a System Exclusive message arrived after the dump seemed complete: the device needs a longer wait "
-       "(PMCKEYS_DUMP_WAIT_MS, now 1000); nothing saved\n",
-       27},
+      {{"--fault", "pausedump"}, kQuick, "", "pmckeys: a System Exclusive message arrived after the dump seemed "
+       "complete: the device needs a longer wait (PMCKEYS_DUMP_WAIT_MS, now 1000); nothing saved\n", 27},
       {{"--fault", "chatterdump"}, kQuick,
        "saved 4 messages, 4096 bytes to FILE (two dumps agreed; 6 other MIDI messages ignored)\n", "", 54},
       {{"--fault", "slowdump"}, {}, "saved 6 messages, 10117 bytes to FILE (two dumps agreed)\n", "", 54},
   });
 }
 
-// A restore ends with its check, which finds the device holding the file;
-// with a message lost on the way in, the check finds the device as it was.
+// A restore's check finds the device holding the file; with a message lost, the device as it was.
 TEST(MidiOnJack, ARestoreEndsWithItsCheck) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
-  Folder folder;
+  ScratchFolder folder;
   const std::string saved = folder.file("saved.syx", joined(DeviceMemory(2048).dump()));  // not what it holds
   const SimRun run = runUnderSim({"restore", saved}, {}, nullptr, nullptr, kQuick);
   const SimRun dropped = runUnderSim({"restore", saved}, {"--fault", "droprestore"}, nullptr, nullptr, kQuick);
@@ -278,7 +232,7 @@ MidiBytes arrivals(MidiInput& input) {
 TEST(MidiOnJack, RestoreSendsTheFileToThePortChosenByName) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
-  Folder folder;
+  ScratchFolder folder;
   const std::string file = folder.file("patches.syx", kSaved);
   const std::size_t limit = RtMidiSystem::JACK_LONGEST_MESSAGE;
   const MidiBytes longest = joined({sysex(limit, 0x33), {0xF0, 0x7D, 0x01, 0xF7}});
@@ -290,29 +244,18 @@ TEST(MidiOnJack, RestoreSendsTheFileToThePortChosenByName) {
       {{"restore", file}, {}, "pmckeys: no MIDI output port on JACK\n", 1},
   };
   const Case two[] = {
-      {{"restore", file},
-       {},
-       "pmckeys: 2 MIDI output ports on JACK: name one in PMCKEYS_MIDI_OUT (a part of its name will do)" + there,
-       1},
-      {{"restore", file},
-       {{"PMCKEYS_MIDI_OUT", "syn\tth"}},
-       "pmckeys: no MIDI output port on JACK matches PMCKEYS_MIDI_OUT=<syn\\x09th>" + there,
-       1},
-      {{"restore", file},
-       {{"PMCKEYS_MIDI_OUT", "IN"}},
-       "pmckeys: 2 MIDI output ports on JACK match PMCKEYS_MIDI_OUT=<IN>: name one more exactly" + there,
-       1},
-      {{"restore", huge},
-       {{"PMCKEYS_MIDI_OUT", "Peer"}},
-       "pmckeys: " + huge +
-           " is not a dump JACK can carry: the message at offset 0 is " + std::to_string(limit + 1) +
-           " bytes, longer than a JACK port carries (" + std::to_string(limit) + "); nothing sent\n",
-       1},
+      {{"restore", file}, {},
+       "pmckeys: 2 MIDI output ports on JACK: name one in PMCKEYS_MIDI_OUT (a part of its name will do)" + there, 1},
+      {{"restore", file}, {{"PMCKEYS_MIDI_OUT", "syn\tth"}},
+       "pmckeys: no MIDI output port on JACK matches PMCKEYS_MIDI_OUT=<syn\\x09th>" + there, 1},
+      {{"restore", file}, {{"PMCKEYS_MIDI_OUT", "IN"}},
+       "pmckeys: 2 MIDI output ports on JACK match PMCKEYS_MIDI_OUT=<IN>: name one more exactly" + there, 1},
+      {{"restore", huge}, {{"PMCKEYS_MIDI_OUT", "Peer"}}, "pmckeys: " + huge + " is not a dump JACK can carry: the "
+       "message at offset 0 is " + std::to_string(limit + 1) + " bytes, longer than a JACK port carries (" +
+       std::to_string(limit) + "); nothing sent\n", 1},
   };
   const auto check = [](const Case& c) {
-    ProcessOptions options;
-    options.env = c.env;
-    const ProcessResult result = runProcess(PMCKEYS_BINARY, c.args, options);
+    const ProcessResult result = runProcess(PMCKEYS_BINARY, c.args, withEnv(c.env));
     EXPECT_EQ(result.err, c.err);
     EXPECT_EQ(result.status, c.status) << c.err;
     return result.out;
@@ -328,10 +271,8 @@ TEST(MidiOnJack, RestoreSendsTheFileToThePortChosenByName) {
   EXPECT_EQ(check({{"--list-midi"}, {}, "", 0}), "in  peer out:out\nout peer in:in\nout other in:in\n");
   for (const Case& c : two) check(c);
   for (const std::string& form : {"backup " + folder.path + "/new.syx", "verify " + huge}) {  // no limit for JACK
-    check({{form.substr(0, 6), form.substr(7)},
-           {{"PMCKEYS_DEVICE", "/nonexistent"}, {"PMCKEYS_MIDI_IN", "peer"}},
-           kNoBoard + std::string("pmckeys: no board on the serial line: the dump cannot be started\n"),
-           1});
+    check({{form.substr(0, 6), form.substr(7)}, {{"PMCKEYS_DEVICE", "/nonexistent"}, {"PMCKEYS_MIDI_IN", "peer"}},
+           kNoBoard + std::string("pmckeys: no board on the serial line: the dump cannot be started\n"), 1});
   }
   EXPECT_EQ(check({{"restore", file}, {{"PMCKEYS_MIDI_OUT", "Peer"}, {"PMCKEYS_DEVICE", "/nonexistent"}}, kNoBoard, 0}),
             "sent 3 messages, 1328 bytes from " + file + "; not verified: no board on the serial line\n");
@@ -346,41 +287,32 @@ TEST(MidiOnJack, RestoreSendsTheFileToThePortChosenByName) {
   EXPECT_EQ(arrivals(*in), MidiBytes());
 }
 
-// Once the second of four messages (1.3 s on the cable each, 1 s apart) has
-// arrived, the port a restore sends to is closed, the JACK server stopped or
-// frozen, or pmckeys signalled. A message counts as sent only when the cable
-// has carried it: a port gone meanwhile leaves it uncounted. A frozen server
-// takes nothing: after 5 s without a cycle the restore ends, within 10 s of
-// the freeze. A signal lets the message on its way end whole, then stops. A
-// cycle the server missed may have lost data: without a check to prove the
-// restore, it fails.
+// Once the second of four messages (1.3 s on the cable each, 1 s apart) has arrived, the port is closed,
+// the server stopped, frozen or late, or pmckeys signalled. A message counts as sent only once the cable
+// carried it; a frozen server ends the restore after 5 s without a cycle; a signal lets the message on its
+// way end whole; a missed cycle may have lost data, so a restore without its check fails.
 TEST(MidiOnJack, ARestoreCutShortSaysHowFarItCame) {
   enum How { CLOSE, STOP, FREEZE, SIGNAL, LATE };
   const std::string mix = " messages: the device may hold a mix of old and new content; restore the file again\n";
-  const struct {
-    How how;
-    int signal;
-    std::string err;
-    int status;
-  } cases[] = {{CLOSE, 0, "pmckeys: the MIDI port <peer in:in> went away after 1 of 4" + mix, 1},
-               {STOP, 0, "pmckeys: the JACK server stopped after 1 of 4" + mix, 1},
-               {FREEZE, 0, "pmckeys: the JACK server ran no cycle for 5 s after 2 of 4" + mix, 1},
-               {SIGNAL, SIGINT, "pmckeys: restore stopped by Ctrl-C after 2 of 4" + mix, 130},
-               {SIGNAL, SIGTERM, "pmckeys: restore stopped by SIGTERM after 2 of 4" + mix, 143},
-               {SIGNAL, SIGHUP, "pmckeys: restore stopped by SIGHUP after 2 of 4" + mix, 129},
-               {LATE, 0, "pmckeys: the JACK server missed a cycle after 1 of 4 messages: the device may hold a mix of "
-                         "old and new content; verify FILE or restore it again\n", 1}};
+  const struct { How how; int signal; std::string err; int status; } cases[] = {
+      {CLOSE, 0, "pmckeys: the MIDI port <peer in:in> went away after 1 of 4" + mix, 1},
+      {STOP, 0, "pmckeys: the JACK server stopped after 1 of 4" + mix, 1},
+      {FREEZE, 0, "pmckeys: the JACK server ran no cycle for 5 s after 2 of 4" + mix, 1},
+      {SIGNAL, SIGINT, "pmckeys: restore stopped by Ctrl-C after 2 of 4" + mix, 130},
+      {SIGNAL, SIGTERM, "pmckeys: restore stopped by SIGTERM after 2 of 4" + mix, 143},
+      {SIGNAL, SIGHUP, "pmckeys: restore stopped by SIGHUP after 2 of 4" + mix, 129},
+      {LATE, 0, "pmckeys: the JACK server missed a cycle after 1 of 4 messages: the device may hold a mix of "
+       "old and new content; verify FILE or restore it again\n", 1}};
   for (const auto& c : cases) {
     JackServer jack;
     ASSERT_TRUE(jack.running());
     LateClient late;
-    Folder folder;
+    ScratchFolder folder;
     const std::string file = folder.file("patches.syx", joined(Messages(4, sysex(4096, 0x11))));
     std::unique_ptr<MidiSystem> peer = must(RtMidiSystem::open("peer"));
     std::unique_ptr<MidiInput> in = must(peer->openVirtualInput("in"));
     std::atomic<pid_t> pmckeys{0};
-    ProcessOptions options;
-    options.env = {{"PMCKEYS_SYSEX_PAUSE_MS", "1000"}};
+    ProcessOptions options = withEnv({{"PMCKEYS_SYSEX_PAUSE_MS", "1000"}});
     options.started = &pmckeys;
     std::future<ProcessResult> restore = std::async(
         std::launch::async, [&] { return runProcess(PMCKEYS_BINARY, {"restore", file, "--no-verify"}, options); });
@@ -404,18 +336,13 @@ TEST(MidiOnJack, ARestoreCutShortSaysHowFarItCame) {
   }
 }
 
-// A server that refuses what pmckeys asks of it: the connection of its own
-// port (it takes a while before a connection is in the running graph, and
-// a message written before is lost) or a port at all. Nothing is sent, no
-// key pressed.
+// A server that refuses the connection of pmckeys' port (a message written before it is in the running
+// graph is lost) or a port at all: nothing is sent, no key pressed.
 TEST(MidiOnJack, AConnectionThatDoesNotComeUpStopsTheRunBeforeAnything) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string file = folder.file("patches.syx", kSaved), fresh = folder.path + "/new.syx";
   const std::map<std::string, std::string> env = {{"PMCKEYS_MIDI_IN", "peer"}, {"PMCKEYS_MIDI_OUT", "peer"}};
-  const struct {
-    std::vector<std::string> server, args;
-    std::string err;
-  } cases[] = {
+  const struct { std::vector<std::string> server, args; std::string err; } cases[] = {
       {{"-a", "A"}, {"restore", file, "--no-verify"},
        "pmckeys: the JACK connection from <pmckeys-PID-01:out> to <peer in:in> did not come up within 5 s\n"},
       {{"-a", "A"}, {"backup", fresh},
@@ -428,9 +355,7 @@ TEST(MidiOnJack, AConnectionThatDoesNotComeUpStopsTheRunBeforeAnything) {
     std::unique_ptr<MidiSystem> peer = must(RtMidiSystem::open("peer"));
     std::unique_ptr<MidiInput> in = must(peer->openVirtualInput("in"));
     std::unique_ptr<MidiOutput> out = must(peer->openVirtualOutput("out"));
-    ProcessOptions options;
-    options.env = env;
-    const ProcessResult result = runProcess(PMCKEYS_BINARY, c.args, options);
+    const ProcessResult result = runProcess(PMCKEYS_BINARY, c.args, withEnv(env));
     EXPECT_EQ(std::regex_replace(result.err, std::regex("pmckeys-[0-9]+"), "pmckeys-PID"), c.err);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");
@@ -439,10 +364,8 @@ TEST(MidiOnJack, AConnectionThatDoesNotComeUpStopsTheRunBeforeAnything) {
   EXPECT_EQ(folder.listing(), "patches.syx\n");
 }
 
-// A server that takes no more clients: the listing says why, not that no
-// port matches. jackd started with few file descriptors turns clients away
-// after a handful, with the answer it gives at its limit of clients (about
-// 250, which takes minutes to reach).
+// A server that takes no more clients: the listing says why. With few file descriptors jackd turns
+// clients away after a handful, answering as at its limit of clients (about 250, minutes to reach).
 TEST(MidiOnJack, AServerThatTakesNoMoreClientsIsNamed) {
   struct rlimit descriptors;
   getrlimit(RLIMIT_NOFILE, &descriptors);
@@ -470,15 +393,14 @@ TEST(MidiOnJack, AServerThatTakesNoMoreClientsIsNamed) {
 // An error without the address ALSA adds to a port's name ("peer in:in 128:0").
 std::string unaddressed(const std::string& text) { return std::regex_replace(text, std::regex(" [0-9]+:[0-9]+>"), ">"); }
 
-// Closed as the second message arrives, the port would race with the look
-// while the cable carries its last piece (82 ms): it goes in the pause after.
+// Closed as the second message arrives, the port would race with the look while the cable carries its
+// last piece (82 ms): it goes in the pause after.
 TEST_F(Alsa, ARestoreWhosePortGoesAwayFails) {
-  Folder folder;
+  ScratchFolder folder;
   const std::string file = folder.file("patches.syx", joined(Messages(4, sysex(1024, 0x11))));
   std::unique_ptr<MidiSystem> peer = must(RtMidiSystem::open("peer"));
   std::unique_ptr<MidiInput> in = must(peer->openVirtualInput("in"));
-  ProcessOptions options;
-  options.env = {{"PMCKEYS_SYSEX_PAUSE_MS", "1000"}, {"PMCKEYS_MIDI_OUT", "peer in"}};
+  const ProcessOptions options = withEnv({{"PMCKEYS_SYSEX_PAUSE_MS", "1000"}, {"PMCKEYS_MIDI_OUT", "peer in"}});
   std::future<ProcessResult> restore = std::async(
       std::launch::async, [&] { return runProcess(PMCKEYS_BINARY, {"restore", file, "--no-verify"}, options); });
   MidiBytes message;
@@ -490,19 +412,16 @@ TEST_F(Alsa, ARestoreWhosePortGoesAwayFails) {
             "away after 2 of 4 messages: the device may hold a mix of old and new content; restore the file again\n1");
 }
 
-// The device played by the test, its keypad on a pseudo-terminal and its
-// MIDI OUT on a port of the test's own: when the 13th key of the way to the
-// dump has come, its port goes away before any message. The port is looked
-// for every second while pmckeys waits for the first message: the way back
-// comes within seconds, not when the 30 s for the first message have run out.
+// The device played by the test (keypad on a pseudo-terminal, MIDI OUT a port of its own): its port goes
+// away at the 13th key, before any message. pmckeys looks for it every second while it waits, so the way
+// back comes within seconds, not after the 30 s for the first message.
 void backupWhosePortGoesAway() {
-  Folder folder;
+  ScratchFolder folder;
   PseudoTerminal board;
   std::string keys;
   std::unique_ptr<MidiSystem> peer = must(RtMidiSystem::open("peer"));
   std::unique_ptr<MidiOutput> out = must(peer->openVirtualOutput("out"));
-  ProcessOptions options;
-  options.env = {{"PMCKEYS_DEVICE", board.slavePath()}, {"PMCKEYS_MIDI_IN", "peer out"}};
+  const ProcessOptions options = withEnv({{"PMCKEYS_DEVICE", board.slavePath()}, {"PMCKEYS_MIDI_IN", "peer out"}});
   std::future<ProcessResult> backup = std::async(std::launch::async, [&] {
     return runProcess(PMCKEYS_BINARY, {"backup", folder.path + "/patches.syx"}, options);
   });
@@ -535,13 +454,11 @@ TEST(MidiOnJack, ABackupWhosePortGoesAwaySavesNothing) {
 
 TEST_F(Alsa, ABackupWhosePortGoesAwaySavesNothing) { backupWhosePortGoesAway(); }
 
-// The same as one script, on one open line, and verify: the restore is
-// checked when it runs, after the backup that writes its file; the device
-// holds the file after the restore, and no longer after a factory reset.
-// After it, verify against files of the test's own. Its first four lines
-// are the README's demo (restore verifies what it sent).
+// Backup, reset, restore and verify as one script on one open line: the restore is checked when it runs,
+// after the backup writes its file. Then verify against files of the test's own. Its first four lines are
+// the README's demo (restore verifies what it sent).
 void scriptOnOneOpenLine() {
-  Folder folder;
+  ScratchFolder folder;
   const std::string file = folder.path + "/patches.syx";
   const MidiBytes& image = kImage;
   MidiBytes longer = image;
@@ -564,8 +481,7 @@ void scriptOnOneOpenLine() {
   EXPECT_EQ(run.process.status, 1);
   EXPECT_EQ(run.memory, kFactoryMemory);
   EXPECT_EQ(run.ending, "summary: the device ended in performance mode");
-  // One after another: runs side by side on one loaded JACK server have
-  // been seen to lose their connections.
+  // One after another: runs side by side on one loaded JACK server have lost their connections.
   const SimRun equal = runUnderSim({"verify", same}, {"--fault", "chatterdump"}, nullptr, nullptr, kQuick);
   const SimRun sent = runUnderSim({"verify", more}, {}, nullptr, nullptr, kQuick);
   EXPECT_EQ(equal.process.out, "the device holds exactly " + shownSame + " (4 messages, 4096 bytes; 6 other MIDI messages "

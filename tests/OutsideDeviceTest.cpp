@@ -1,5 +1,4 @@
-// Backups from a device played from outside pmckeys (OutsideDevice), its
-// MIDI OUT a port of its own on JACK.
+// Backups from a device played from outside pmckeys (OutsideDevice), its MIDI OUT a port of its own on JACK.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -14,18 +13,12 @@
 
 namespace {
 
-// slow: a short message, then one of 6,000 bytes that takes 1.92 s on the
-// cable, channel messages between, and 1.6 s of silence before the last:
-// the default wait takes it whole, although the device stops at the way
-// back. With the shortest wait, single: one message and one program change,
-// told in the singular; along: a message of 1.5 s on the cable, whose 2 s
-// pause after it the wait covers (twice its wire time). big, with the
-// default wait again: a message longer than pmckeys' output on JACK
-// carries, told in the same brackets as the others. late, which goes on
-// sending at the way back: a program change is no part of the dump and does
-// not make the wait longer, so the message after it comes too late. Five
-// devices at once on one server: a cycle it misses under load has a dump
-// taken again, with its note (tried on its own below), which is no concern here.
+// slow: 6,000 bytes (1.92 s on the cable) among channel messages, 1.6 s of silence before the last: the
+// default wait takes it whole, though the device stops at the way back. single (shortest wait): told in the
+// singular. along: a 1.5 s message whose 2 s pause the wait covers (twice its wire time). big: longer than
+// JACK carries, noted in the same brackets. late goes on sending at the way back: a program change does not
+// make the wait longer, so the message after it is too late. Five devices on one server: a dump taken again
+// after a missed cycle (tried on its own below) is no concern here.
 TEST(OutsideDevice, ABackupWaitsForSlowMessagesAndPauses) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
@@ -57,13 +50,9 @@ TEST(OutsideDevice, ABackupWaitsForSlowMessagesAndPauses) {
   std::vector<std::future<ProcessResult>> runs;
   for (const auto& device : devices) {
     played.push_back(OutsideDevice::onVirtualPort(device.name, device.dump, device.goesOn));
-    ProcessOptions options;
-    options.env = {{"PMCKEYS_DEVICE", played.back()->line()},
-                   {"PMCKEYS_MIDI_IN", device.name + std::string(" out")},
-                   {"PMCKEYS_DUMP_WAIT_MS", device.waitMs}};
-    // A dump is taken again after a cycle the server missed: up to six dumps
-    // of up to 17 s, more than the 60 s a run is given by default.
-    options.timeoutSeconds = 110;
+    ProcessOptions options = withEnv({{"PMCKEYS_DEVICE", played.back()->line()},
+        {"PMCKEYS_MIDI_IN", device.name + std::string(" out")}, {"PMCKEYS_DUMP_WAIT_MS", device.waitMs}});
+    options.timeoutSeconds = 110;  // dumps taken again after missed cycles: up to six of up to 17 s
     const std::vector<std::string> args = {"backup", folder.path + "/" + device.name};
     runs.push_back(std::async(std::launch::async, [=] { return runProcess(PMCKEYS_BINARY, args, options); }));
   }
@@ -81,21 +70,15 @@ TEST(OutsideDevice, ABackupWaitsForSlowMessagesAndPauses) {
     EXPECT_EQ(out, saved ? "saved " + std::regex_replace(devices[i].result, std::regex("FILE"), file) + "\n" : "");
     EXPECT_EQ(result.status, saved ? 0 : 1) << file << ": signal " << result.signal;
     EXPECT_EQ(std::ifstream(file).good() ? readFile(file) : "none", saved ? played[i]->sysexBytes() : "none") << file;
-    if (saved) {
-      EXPECT_EQ(played[i]->keys(), 54 + 27 * retakes) << result.out;
-    } else {
-      EXPECT_TRUE(played[i]->keys() == 27 || played[i]->keys() == 54 || played[i]->keys() == 81) << played[i]->keys();
-    }
+    const int keys = played[i]->keys();
+    EXPECT_TRUE(saved ? keys == 54 + 27 * retakes : keys == 27 || keys == 54 || keys == 81) << keys << result.out;
   }
 }
 
-// A dump during whose walk the server misses a cycle (a client of the
-// test's own overruns three at the 5th key, 8 keys before the ENTER that
-// starts the dump, so that the message itself is not lost) may have lost
-// data unseen: it is taken again, noted in the result line, at most twice
-// more. A SysEx message that comes after the first dump's way back, during
-// the walk to the second dump (key 30 of the 40 that start it), belongs to
-// the first: the wait was too short.
+// A dump during whose walk the server misses a cycle (a client of the test's own overruns three at the 5th
+// key, 8 before the ENTER that starts the dump, so the message itself is not lost) may have lost data
+// unseen: it is taken again, noted, at most twice more. A SysEx message during the walk to the second dump
+// (key 30 of the 40 that start it) belongs to the first: the wait was too short.
 struct Doubt {
   const char* form;
   std::vector<int> overrunAt;  // keys 5, 32, 59: in the walks to dumps 1, 2, 3
@@ -117,9 +100,8 @@ void play(const Doubt& c) {
     if (std::count(c.overrunAt.begin(), c.overrunAt.end(), key) != 0) client.overrun(3);
     return key == c.lateAt ? message : MidiBytes();
   });
-  ProcessOptions options;
-  options.env = {{"PMCKEYS_DEVICE", device->line()}, {"PMCKEYS_DUMP_WAIT_MS", "1000"}};
-  const ProcessResult result = runProcess(PMCKEYS_BINARY, {c.form, file}, options);
+  const ProcessResult result = runProcess(PMCKEYS_BINARY, {c.form, file},
+                                          withEnv({{"PMCKEYS_DEVICE", device->line()}, {"PMCKEYS_DUMP_WAIT_MS", "1000"}}));
   EXPECT_EQ(std::regex_replace(result.out, std::regex(file), "FILE"), c.out) << c.form;
   EXPECT_EQ(result.err, c.err);
   EXPECT_EQ(result.status, c.err.empty() ? 0 : 1);

@@ -1,6 +1,5 @@
-// The serial line driver and the line object on a real pseudo-terminal.
-// What the tool makes of their failures is checked end to end
-// (SerialEndToEndTest).
+// The serial line driver and the line object on a real pseudo-terminal. What the tool makes of their failures is
+// checked end to end (SerialEndToEndTest).
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <termios.h>
@@ -67,15 +66,6 @@ TEST_F(SerialDriver, MapsEachListedRateToItsSpeed) {
     EXPECT_EQ(cfgetospeed(&t), rate.second) << rate.first;
     close(fd);  // also releases the lock for the next open
   }
-}
-
-TEST(SerialDriverOpen, ReportsAMissingDeviceOnceAndThrows) {
-  const std::string reason = "init_serialport: Unable to open port : No such file or directory\n";
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(serialport_init("/nonexistent/tty", 9600), -1);
-  expectThrow<ArduinoSerialException>([] { ArduinoSerial("/nonexistent/tty", 9600); },
-                                      "ArduinoSerial failed:serial port init failed");
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), reason + reason);  // once for each
 }
 
 TEST_F(SerialDriver, ASecondOpenOfAHeldDeviceIsBusy) {

@@ -1,7 +1,5 @@
-// pmckeys over a real pseudo-terminal to the simulated board: the exact
-// bytes on the line, the timing the board sees, how faults of the line end
-// a run, and the simulator's account of it. The whole key sequences of the
-// procedures are checked here.
+// pmckeys over a real pseudo-terminal to the simulated board: the exact bytes on the line, the timing the
+// board sees, how faults of the line end a run, the simulator's account; the procedures' whole key sequences.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <unistd.h>
@@ -35,9 +33,8 @@ std::string leftIn(const std::string& place) {
   return "summary: the device was left in " + place + ", not in performance mode\n";
 }
 
-// One run of pmckeys under pmckeys-sim: pmckeys' outputs and status, the
-// bytes on the line and the simulator's account of them. Each is a test of
-// its own, so that they run side by side.
+// One run of pmckeys under pmckeys-sim: its outputs and status, the bytes on the line and the simulator's
+// account of them; each a test of its own, so that they run side by side.
 struct SimCase {
   const char* name;
   std::vector<std::string> args;
@@ -53,8 +50,8 @@ struct SimCase {
   std::string memory = kUserMemory;           // what the summary says the device's memory holds
 };
 
-// A closed stream is as good as /dev/null; a failed write is reported only
-// after every key. A fault of the line ends the run at once with a reason.
+// A closed stream is as good as /dev/null; a failed write is reported after every key. A fault of the line
+// ends the run at once with a reason.
 const SimCase kRuns[] = {
     {"KeysHexTokensAndUnknownTokens", {"editbank", "0x41", "0xff", "0xF3", "0XFBB", "0x100", "foo", "Mode", "n-off",
      "+", "-", "cc"}, "", "WARNING: no key has the code <0x41>\nWARNING: no key has the code <0xff>\nWARNING: no "
@@ -89,8 +86,7 @@ const SimCase kRuns[] = {
      leftIn("EDITPATCH"), {"--fault", "silent"}, nullptr, nullptr, {}, 6.0},
     {"OverlongReply", {"r", "menu"}, "", kFailed + "reply of 255 bytes or more without a line end" + kHint, 1, "4d",
      leftIn("EDITPATCH"), {"--fault", "overlong"}},
-    // A hang-up ends the run at once (0.1 s), where a read that missed it
-    // would wait for the reply's 2 s.
+    // A hang-up ends the run at once (0.1 s), where a read that missed it would wait for the reply's 2 s.
     {"HangUp", {"menu", "menu", "menu"}, "", kFailed + "writeString" + kHint, 1, "4d 4d", leftIn("EDITBANK"),
      {"--fault", "hangup", "--fault-after", "1"}, nullptr, nullptr, {}, 1.0},
     // A run in its own session (as from cron), whose controlling terminal the line becomes.
@@ -124,11 +120,9 @@ TEST_P(SerialEndToEnd, OnTheLine) {
 INSTANTIATE_TEST_SUITE_P(Runs, SerialEndToEnd, testing::ValuesIn(kRuns),
                          [](const testing::TestParamInfo<SimCase>& info) { return std::string(info.param.name); });
 
-// The board times each key when it has read and answered it, so a board
-// held up by a loaded machine shortens one gap and lengthens the next: the
-// typical gap is what tells the tool's pauses (2 x 15 ms and 50 ms a key).
-// The board ignores the probe, so the tool gives it 2 s to start. The upper
-// bounds are three times the expected times.
+// A board held up by a loaded machine shortens one gap and lengthens the next: the typical gap tells the
+// tool's pauses (2 x 15 ms and 50 ms a key). The board ignores the probe, so it gets 2 s to start. Upper
+// bounds: three times the expected times.
 TEST(SerialEndToEndTiming, ReturnAlongTheTrail) {
   const SimRun run = runUnderSim({"rd", "editbank", "enter"}, {"--fault", "noready"});
   EXPECT_EQ(run.process.out, "PREV ENTER PREV PREV  ENTER");
@@ -146,9 +140,8 @@ TEST(SerialEndToEndTiming, ReturnAlongTheTrail) {
   EXPECT_LT(gaps[gaps.size() / 2], 0.3);
 }
 
-// pmckeys refuses such a return, so a stand-in whose first argument is r
-// gives it: one run into a pedal's step, then after the pause of opening the
-// line again (a board that ignores the probe), PREV there.
+// pmckeys refuses such a return, so a stand-in whose first argument is r gives it: one run into a pedal's
+// step, then, after the pause of opening the line again, PREV there.
 TEST(SerialEndToEndByHand, AReturnThroughAStepIsWarnedAbout) {
   const ScratchFolder folder;
   const std::string standIn = folder.path + "/return";
@@ -156,28 +149,21 @@ TEST(SerialEndToEndByHand, AReturnThroughAStepIsWarnedAbout) {
   chmod(standIn.c_str(), 0755);
   const std::string trace = scratchFile();
   const ProcessResult sim = runProcess(PMCKEYS_SIM_BINARY, {"--fault", "noready", "--trace", trace, "--", standIn, "r"});
-  SimRun run;
-  run.trace = takeFile(trace);
-  parseTrace(run);
+  const SimRun run = readTrace(trace);
+  std::remove(trace.c_str());
   EXPECT_EQ(sim.status, 0);
   EXPECT_EQ(run.warnings.back(), "WARNING: the return along the trail passes through SETUPEXPRPEDL1ENTER, a step "
                                  "inside an item, where ENTER confirms: on a real device it may carry out the operation");
 }
 
-
-// Two runs of "menu" one after the other. The first open finds the board
-// just reset: the first key comes once it answers the probe (1.6 s, the next
-// probe within 0.1 s, then the key), before a board that ignores the probe
-// gets its 2 s and the key; the second run finds it up and presses its key in
-// a tenth of a second, where a board reset again would take 1.6 s. A board
-// that ignores the probe gets its 2 s each time (bounded at three times
-// that). The trace times each key when the board answered it (30 ms after it
-// came).
+// Two runs of "menu" one after the other. The first open finds the board just reset: the key comes once it
+// answers the probe (1.6 s), before the 2 s a board that ignores the probe gets; the second run finds it up
+// and presses its key in a tenth of a second (a board reset again: 1.6 s). A board that ignores the probe
+// gets its 2 s each time (bounded at three times that). The trace times a key when the board answered it.
 struct FirstKeyCase {
   const char* name;
   std::vector<std::string> sim;
-  double firstLeast, firstBelow;  // the first key after the start
-  double gapLeast, gapBelow;      // from there to the second run's key
+  double firstLeast, firstBelow, gapLeast, gapBelow;  // the first key after the start; on to the second run's key
 };
 
 const FirstKeyCase kFirstKeys[] = {
@@ -202,30 +188,24 @@ TEST_P(SerialEndToEndFirstKey, ComesWhenTheBoardIsUp) {
 INSTANTIATE_TEST_SUITE_P(Boards, SerialEndToEndFirstKey, testing::ValuesIn(kFirstKeys),
                          [](const testing::TestParamInfo<FirstKeyCase>& info) { return std::string(info.param.name); });
 
-// What the board printed at reset is no reply: the first key still waits
-// for its own, so every reply stays with its key.
+// What the board printed at reset is no reply: the first key waits for its own, so replies stay with keys.
 TEST(SerialEndToEndByHand, ABannerAtResetIsNoReply) {
   PseudoTerminal pty;
   close(serialport_init(pty.slavePath().c_str(), 9600));  // no echo of the banner
   ASSERT_EQ(write(pty.master(), "board ready\n", 12), 12);
-  ProcessOptions options;
-  options.env["PMCKEYS_DEVICE"] = pty.slavePath();
-  const ProcessResult result = runProcess(PMCKEYS_BINARY, {"menu"}, options);
+  const ProcessResult result = runProcess(PMCKEYS_BINARY, {"menu"}, withEnv({{"PMCKEYS_DEVICE", pty.slavePath()}}));
   EXPECT_EQ(result.err, kFailed + "no reply from the board within 2000 ms" + kHint);
 }
 
-// Boards of the test's own on a pseudo-terminal, for `pmckeys` and seven
-// MENUs: each probe answered `ready` readyMs late, the first `answered` keys
-// each 100 ms after it came (longer than pmckeys' 50 ms pause, so that a key
-// whose reply was taken from another line goes out before the key before it
-// has its answer), every line ending in lineEnd.
+// Boards of the test's own on a pseudo-terminal, for seven MENUs: each probe answered `ready` readyMs late,
+// the first `answered` keys each 100 ms after it came (longer than pmckeys' 50 ms pause, so that a key whose
+// reply was taken from another line goes out before the key before has its answer), lines ending in lineEnd.
 struct PlayedBoard {
   const char* name;
   int readyMs;
   const char* lineEnd;
   std::size_t answered;
-  std::string keys;  // what the board receives
-  std::string err;
+  std::string keys, err;  // what the board receives, what pmckeys says
 };
 
 const PlayedBoard kPlayedBoards[] = {
@@ -243,8 +223,7 @@ TEST_P(SerialEndToEndPlayedBoard, EachKeyWaitsForItsOwnReply) {
   using Clock = std::chrono::steady_clock;
   const PlayedBoard& board = GetParam();
   PseudoTerminal pty;
-  ProcessOptions options;
-  options.env["PMCKEYS_DEVICE"] = pty.slavePath();
+  const ProcessOptions options = withEnv({{"PMCKEYS_DEVICE", pty.slavePath()}});
   const Clock::time_point start = Clock::now();
   std::future<ProcessResult> run = std::async(std::launch::async, [&] {
     return runProcess(PMCKEYS_BINARY, std::vector<std::string>(7, "menu"), options);
@@ -274,8 +253,7 @@ TEST_P(SerialEndToEndPlayedBoard, EachKeyWaitsForItsOwnReply) {
   EXPECT_EQ(result.status, board.err.empty() ? 0 : 1);
   EXPECT_EQ(keys, board.keys);
   EXPECT_EQ(early, 0u) << "keys sent before the key before had its answer";
-  // The first key follows the board's `ready` (0 or 0.3 s); the whole start-up
-  // pause (2 s) would mean the answer was not taken for one.
+  // The first key follows the board's `ready` (0 or 0.3 s); the whole 2 s would mean it was not taken for one.
   EXPECT_LT(firstKey, 1.0);
 }
 
@@ -286,8 +264,7 @@ TEST(SerialEndToEndByHand, ABusyDeviceGetsNothingAndTheRunSaysWhy) {
   PseudoTerminal pty;
   const int holder = serialport_init(pty.slavePath().c_str(), 9600);  // as a first run would
   ASSERT_GE(holder, 0);
-  ProcessOptions options;
-  options.env["PMCKEYS_DEVICE"] = pty.slavePath();
+  const ProcessOptions options = withEnv({{"PMCKEYS_DEVICE", pty.slavePath()}});
   const std::string busy = "pmckeys: serial device <" + pty.slavePath() + "> is busy: another program is using it\n";
   const ProcessResult result = runProcess(PMCKEYS_BINARY, {"pmcchannel", "3"}, options);
   EXPECT_EQ(result.out + result.err + std::to_string(result.status), "PMCCHANNEL 3\n" + busy + "1");

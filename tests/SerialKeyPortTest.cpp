@@ -1,7 +1,5 @@
-// The serial key port on a pseudo-terminal, with a clock that records its
-// pauses instead of taking them; a board stand-in answers on the line at
-// each pause. The real pauses are checked on the wire (SerialEndToEndTest,
-// FirmwareTest).
+// The serial key port on a pseudo-terminal, with a clock that records its pauses instead of taking them; a
+// board stand-in answers at each pause. The real pauses are checked on the wire (SerialEndToEnd, Firmware).
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/ioctl.h>
@@ -15,15 +13,9 @@
 
 namespace {
 
-// How the stand-in answers: from upAtMs on (the clock's time), one owed
-// answer a pause, in order; each probe is owed `ready` (nothing when it is
-// empty), each other byte "ok\n". A probe before upAtMs is lost unless
-// keepsEarlyProbes.
-struct BoardPlay {
-  int upAtMs = 0;
-  std::string ready;
-  bool keepsEarlyProbes = false;
-};
+// How the stand-in answers: from upAtMs on (the clock's time), one owed answer a pause, in order; each probe
+// is owed `ready` (nothing when empty), each other byte "ok\n". A probe before upAtMs is lost unless kept.
+struct BoardPlay { int upAtMs = 0; std::string ready; bool keepsEarlyProbes = false; };
 
 class RecordingClock : public Clock {
 public:
@@ -64,15 +56,8 @@ int pendingInput(const PseudoTerminal& pty) {
   return pending;
 }
 
-TEST(SerialKeyPort, HasOneCharacterForEachOfTheFifteenKeys) {
-  std::string characters;
-  for (int code = -1; code <= 300; ++code) characters += ArduinoSerialPort::keyCharacter(code);
-  EXPECT_EQ(characters, "915E7S3+804M6-2");
-}
-
-// A line with nothing behind it: twenty probes over the two seconds the board
-// gets to start; then each key is one character, a pause and the reply,
-// any line but `ready`. The release code sends nothing.
+// A line with nothing behind it: twenty probes over the board's two seconds to start; then each key is one
+// character, a pause and the reply, any line but `ready`. The release code sends nothing.
 TEST(SerialKeyPort, WaitsForTheBoardThenSendsACharacterAndReadsAReplyPerKey) {
   PseudoTerminal pty;
   RecordingClock clock;

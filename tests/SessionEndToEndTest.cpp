@@ -1,5 +1,4 @@
-// Scripts and the console as a user runs them: the built binaries under
-// pmckeys-sim, the console and the pedal answers on a real terminal (tmux).
+// Scripts and the console as a user runs them: under pmckeys-sim, the console and pedal answers on tmux.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,10 +10,9 @@ namespace {
 const std::string kExample = std::string(PMCKEYS_SOURCE_DIR) + "/docs/example-setup.txt";
 
 SimRun traceOf(const std::string& traceFile) {
-  SimRun run;
   EXPECT_TRUE(waitForFile(traceFile, "summary: the command exited with status"));
-  run.trace = takeFile(traceFile);
-  parseTrace(run);
+  const SimRun run = readTrace(traceFile);
+  std::remove(traceFile.c_str());
   return run;
 }
 
@@ -32,8 +30,7 @@ TEST(Script, EveryFormOnOneOpenLine) {
   EXPECT_EQ(run.ending, "summary: the device ended in performance mode");
   ASSERT_GT(run.times.size(), 1u);
   EXPECT_GE(run.times[0], 2.0);  // the one pause after opening the line
-  // The longest gap is the 0.5 s pause before a return and a key; a line
-  // opened again would give this board (which ignores the probe) its 2 s.
+  // The longest gap: the 0.5 s before a return and a key; a line opened again would give this board 2 s.
   for (std::size_t i = 1; i < run.times.size(); ++i) EXPECT_LT(run.times[i] - run.times[i - 1], 1.2) << i;
 }
 
@@ -60,8 +57,7 @@ TEST(Script, IsCheckedWholeBeforeAnythingIsPressed) {
             "patches (expands running status); leave the step by hand\n"
             "pmckeys: -:16: quit is a command of the console only\n");
   EXPECT_EQ(run.bytes, "");
-  // The line was never opened: the check takes a tenth of a second, an
-  // open at least the 1.6 s the board's reset takes.
+  // The line was never opened: the check takes a tenth of a second, an open the board's 1.6 s reset.
   EXPECT_LT(run.process.seconds, 1.5);
   const SimRun firstBad = runUnderSim({"--script", "-"}, {}, "pmcchannel 17\nmenu\nhome\n");  // good lines after it
   EXPECT_EQ(firstBad.process.err, "pmckeys: -:1: Dad10::setDad10Channel called with invalid channel : <17>\n");
@@ -82,24 +78,15 @@ TEST(Script, AFailureStopsItWithTheLinesBeforeDone) {
   EXPECT_EQ(run.bytes, "4d 4d 4d");
 }
 
-std::size_t keysIn(const std::string& traceFile) {
-  SimRun run;
-  run.trace = readFile(traceFile);
-  parseTrace(run);
-  return run.times.size();
-}
-
-// How many keys the trace of a run still going on shows once it shows
-// `least` (or 20 s passed), and no more came for half a second: a key
+// The keys a running trace shows once it shows `least` (or 20 s passed) and half a second more: a key
 // pressed on an answer taken too early would come within a tenth of that.
 std::size_t keysSettledAt(const std::string& traceFile, std::size_t least) {
-  for (int i = 0; i < 400 && keysIn(traceFile) < least; ++i) usleep(50000);
+  for (int i = 0; i < 400 && readTrace(traceFile).times.size() < least; ++i) usleep(50000);
   usleep(500000);  // nothing more comes
-  return keysIn(traceFile);
+  return readTrace(traceFile).times.size();
 }
 
-// The words typed ahead of a prompt, on the terminal or on the line of an
-// earlier answer, are dropped: no ENTER comes until a word is typed after it.
+// Words typed ahead of a prompt, alone or after an earlier answer, are dropped: no ENTER until one after it.
 TEST(Calibration, OnATerminalOnlyAWordTypedAfterItsPromptAnswersIt) {
   const std::string trace = scratchFile();
   Terminal terminal(std::string(PMCKEYS_SIM_BINARY) + " --trace " + trace + " -- " PMCKEYS_BINARY " calibratepedal 1");
@@ -136,10 +123,9 @@ TEST(Script, ReadsThePedalAnswersFromTheTerminal) {
 }
 
 TEST(Console, ShowsWhereTheDeviceIsAndKeepsItsHistory) {
-  char folder[] = "/tmp/pmckeys-state-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
+  const ScratchFolder folder;
   const std::string trace = scratchFile();
-  const std::string console = std::string("XDG_STATE_HOME=") + folder + " " PMCKEYS_SIM_BINARY " --trace " + trace +
+  const std::string console = "XDG_STATE_HOME=" + folder.path + " " PMCKEYS_SIM_BINARY " --trace " + trace +
                               " -- " PMCKEYS_BINARY " --console";
   {
     Terminal terminal(console);
@@ -177,7 +163,6 @@ TEST(Console, ShowsWhereTheDeviceIsAndKeepsItsHistory) {
   EXPECT_TRUE(waitForFile(trace, "summary: the command exited with status 0"));
   EXPECT_NE(again.screen().find("next\nperformance> 0\nperformance> quit\n"), std::string::npos) << again.screen();
   std::remove(trace.c_str());
-  EXPECT_EQ(system(("rm -r " + std::string(folder)).c_str()), 0);
 }
 
 TEST(Console, HelpCommentsCompletionAndAQuestionBeforeLeavingTheMenus) {

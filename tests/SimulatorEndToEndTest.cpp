@@ -1,5 +1,4 @@
-// pmckeys-sim as a user runs it: wrapping a command, and serving a board
-// for a command run by hand.
+// pmckeys-sim as a user runs it: wrapping a command, and serving a board for a command run by hand.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -15,8 +14,7 @@
 
 namespace {
 
-// The trace, on standard output, tells key by key where the device went;
-// the summary and the warnings are checked with the bytes (SerialEndToEndTest).
+// The trace on standard output tells key by key where the device went (the summary: SerialEndToEndTest).
 TEST(SimulatorEndToEnd, DemoShowsTheWayInAndBackOnStandardOutput) {
   const ProcessResult result = runProcess(PMCKEYS_SIM_BINARY, {"--", PMCKEYS_BINARY, "rd", "editbank", "enter"});
   EXPECT_EQ(result.status, 0);
@@ -53,10 +51,9 @@ TEST(SimulatorEndToEnd, PassesTheCommandsStatusOnOrSaysWhyNot) {
       {R"(exec "$0" --fault-after 1000000 -- true)", "", "0"},
       {R"(exec "$0" --dump-size 10 -- true)",
        "pmckeys-sim: --dump-size takes a whole number from 11 to 1048576, not <10>\n" + usage, "2"},
-      // with standard output closed the line carries the answer to the key and nothing of the trace
-      // (read until the line is quiet for 2 s); setting the line is the open that resets the board, and
-      // its bootloader (1.6 s) takes a key 0.6 s later (or up to 1 s later still, where the shell is
-      // slow); 1.3 s after that key the board is up, where a board reset by that key would not be
+      // standard output closed: the line carries the key's answer and nothing of the trace; setting the line
+      // resets the board, whose bootloader (1.6 s) takes a key 0.6 s (to 1.6 s) later; 1.3 s after that
+      // key the board is up, where a board reset by that key would not be
       {R"(exec "$0" -- sh -c 'stty raw -echo min 0 time 20 <"$PMCKEYS_DEVICE"; exec 3<>"$PMCKEYS_DEVICE";)"
        R"( sleep 0.6; printf M >&3; sleep 1.3; printf M >&3; cat <&3 >&2' >&-)", "ok\n", "0"},
       {R"(exec "$0" -- true >/dev/full)", cannot + "standard output: No space left on device\n", "1"},
@@ -73,9 +70,8 @@ TEST(SimulatorEndToEnd, PassesTheCommandsStatusOnOrSaysWhyNot) {
   }
 }
 
-// One terminal for the trace and the command: a line the command left
-// without its end (a progress line, here a stand-in) is cleared by the next
-// trace line, not run into.
+// One terminal for the trace and the command: a line the command left without its end (a progress line, here a
+// stand-in) is cleared by the next trace line, not run into.
 TEST(SimulatorEndToEnd, TraceLinesClearALineTheCommandLeftOpen) {
   Terminal terminal(PMCKEYS_SIM_BINARY " --fault noready -- sh -c 'printf \"sent 3072 bytes, 3 messages\" >&2; exec "
                     PMCKEYS_BINARY " menu'");
@@ -85,8 +81,7 @@ TEST(SimulatorEndToEnd, TraceLinesClearALineTheCommandLeftOpen) {
   EXPECT_TRUE(std::regex_search(screen, std::regex("(^|\n) +[0-9.]+ s  'M'"))) << screen;  // the key's line from its start
 }
 
-// The heading is on the terminal before the line is opened (2 s), the
-// listing only after.
+// The heading is on the terminal before the line is opened (2 s), the listing only after.
 TEST(SimulatorEndToEnd, TheCommandsHeadingComesBeforeTheLineIsOpened) {
   Terminal terminal(PMCKEYS_SIM_BINARY " -- " PMCKEYS_BINARY " commands");
   ASSERT_TRUE(terminal.waitFor("  Available Commands\n")) << terminal.screen();

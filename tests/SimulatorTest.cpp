@@ -1,6 +1,5 @@
-// The simulated board on its own: it holds each key and answers it with one
-// line, and ignores anything else; and pmckeys-sim when it cannot start its
-// command.
+// The simulated board on its own: it holds each key and answers it with one line, and ignores anything
+// else; and pmckeys-sim when it cannot start its command.
 #include <gtest/gtest.h>
 #include <string.h>
 #include <sys/resource.h>
@@ -52,9 +51,8 @@ TEST(SimulatorApp, ACommandThatCannotBeStartedIsAnError) {
               std::string("^pmckeys-sim: cannot start <true>: ") + strerror(EAGAIN) + "\n$");
 }
 
-// On a terminal the command shares, a trace line clears what the command
-// left on the line, but only while the command runs: afterwards nothing
-// redraws it, and its last output may be a line without its end.
+// On a terminal the command shares, a trace line clears what the command left on the line, only while it
+// runs: afterwards nothing redraws it, and its last output may be a line without its end.
 TEST(TraceWriter, ClearsTheSharedLineOnlyWhileTheCommandRuns) {
   std::ostringstream out;
   TraceWriter trace(out, false, true);

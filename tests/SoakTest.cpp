@@ -1,16 +1,12 @@
-// The soak: pmckeys for minutes on loaded JACK servers, where a lost cycle
-// must never pass for a restore that took, and runs must end cleanly however
-// their clients come and go. Outside the default suite (ctest label `soak`,
-// excluded by the presets): it runs only with PMCKEYS_SOAK set, as .ci/run
-// does once (`PMCKEYS_SOAK=1 ctest -L soak`); without it each test says it
-// was skipped.
+// The soak: pmckeys for minutes on loaded JACK servers, where a lost cycle must never pass for a restore
+// that took, and runs must end cleanly however their clients come and go. Outside the default suite (label
+// `soak`): it runs only with PMCKEYS_SOAK set, as .ci/run does once; without it each test says it skipped.
 #include <gtest/gtest.h>
 #include <signal.h>
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <future>
 #include <map>
 #include <mutex>
@@ -30,14 +26,6 @@ protected:
     if (getenv("PMCKEYS_SOAK") == nullptr) GTEST_SKIP() << "minutes long: PMCKEYS_SOAK=1 ctest -L soak runs it";
   }
 };
-
-// A file in `folder` holding `messages`.
-std::string sysexFile(const ScratchFolder& folder, const std::vector<MidiBytes>& messages) {
-  const std::string path = folder.path + "/saved.syx";
-  std::ofstream out(path, std::ios::binary);
-  for (const MidiBytes& m : messages) out.write(reinterpret_cast<const char*>(m.data()), std::streamsize(m.size()));
-  return path;
-}
 
 // Runs `job` `count` times, `side` at a time, and counts the ends it gives.
 template <typename Job>
@@ -72,30 +60,22 @@ void print(const char* what, const std::map<std::string, int>& ends) {
 }
 
 // Two loops that keep both cores busy while it lives, as other work does.
-class BusyCores {
-public:
+struct BusyCores {
   BusyCores() {
-    for (std::thread& loop : fLoops) loop = std::thread([this] { while (!fStop) {} });
+    for (std::thread& loop : loops) loop = std::thread([this] { while (!stop) {} });
   }
   ~BusyCores() {
-    fStop = true;
-    for (std::thread& loop : fLoops) loop.join();
+    stop = true;
+    for (std::thread& loop : loops) loop.join();
   }
-
-private:
-  std::atomic<bool> fStop{false};
-  std::thread fLoops[2];
+  std::atomic<bool> stop{false};
+  std::thread loops[2];
 };
 
-// The ways a round trip may end, with "FILE" for the file: the restore
-// sends every message, and its check either finds the file on the device
-// (after a dump taken again, maybe) or fails saying why.
+// The ways a round trip may end, with "FILE" for the file: the restore sends every message, and its check
+// finds the file on the device (after a dump taken again, maybe) or fails saying why.
 const std::string kSent = "sent 4 messages, 4096 bytes from FILE( \\(the JACK server missed a cycle while sending\\))?\n";
-const struct {
-  const char* name;
-  std::string out, err;
-  int status;
-} kEnds[] = {
+const struct { const char* name; std::string out, err; int status; } kEnds[] = {
     {"succeeded", kSent + "the device holds exactly FILE \\(4 messages, 4096 bytes(; dump taken again( twice)? after the "
                      "JACK server missed a cycle)?\\)\n", "", 0},
     {"did not take", kSent, "pmckeys: -:3: restore of FILE did not take: the device's memory differs from FILE "
@@ -106,9 +86,8 @@ const struct {
                             "the check\\)\n", 1},
 };
 
-// A factory reset, home, and a restore with its check of the device's own
-// dump, as one script under the simulator: the name of its end, whether the
-// device holds the file and the notes on missed cycles, or all it said.
+// A factory reset, home, and a restore with its check of the device's own dump, as one script: the name of
+// its end, whether the device holds the file and the notes on missed cycles, or all it said.
 std::string roundTrip(const std::string& file) {
   const std::string script = "factorypresets enter enter\nhome\nrestore " + file + "\n";
   const SimRun run = runUnderSim({"--script", "-"}, {}, script.c_str(), nullptr, {{"PMCKEYS_DUMP_WAIT_MS", "1000"}});
@@ -128,14 +107,17 @@ std::string roundTrip(const std::string& file) {
          "the trace's end:\n" + run.trace.substr(tail);
 }
 
-// 30 round trips, three at once on one JACK server, both cores busy: none
-// reports success with the device holding anything but the file, every
-// failure is one that says why, and most succeed.
+// 30 round trips, three at once on one JACK server, both cores busy: none reports success with the device
+// holding anything but the file, every failure says why, and most succeed.
 TEST_F(Soak, RoundTripsUnderLoad) {
   JackServer jack;
   ASSERT_TRUE(jack.running());
   ScratchFolder folder;
-  const std::string file = sysexFile(folder, DeviceMemory(DeviceMemory::DEFAULT_DUMP).dump());
+  MidiBytes dump;
+  for (const MidiBytes& message : DeviceMemory(DeviceMemory::DEFAULT_DUMP).dump()) {
+    dump.insert(dump.end(), message.begin(), message.end());
+  }
+  const std::string file = folder.file("saved.syx", dump);
   const BusyCores busy;
   const std::map<std::string, int> ends = sideBySide(30, 3, [&] { return roundTrip(file); });
   print("30 round trips, three at once, both cores busy", ends);
@@ -144,17 +126,14 @@ TEST_F(Soak, RoundTripsUnderLoad) {
   EXPECT_EQ(startingWith(ends, "status "), 0) << "a round trip ended in a way no message says";
 }
 
-// 500 runs of the simulator, three at a time, each with a restore of its
-// own to it: every run opens JACK clients and ports and closes them at its
-// end, and none may crash or hang there (a run of the simulator once crashed
-// at exit, on a server with jackd's default cycle of 1,024 frames, as this
-// one). Each sends its message, or fails as the JACK server missed a cycle
-// meanwhile.
+// 500 runs of the simulator, three at a time, each with a restore to it: every run opens JACK clients and
+// ports and closes them at its end, and none may crash or hang there (a run once crashed at exit, on a server
+// with jackd's default 1,024 frames, as this one). Each sends its message, or fails for a missed cycle.
 TEST_F(Soak, PortsOpenedAndClosed) {
   JackServer jack({}, 1024);
   ASSERT_TRUE(jack.running());
   ScratchFolder folder;
-  const std::string file = sysexFile(folder, {{0xF0, 0x7D, 0x01, 0xF7}});
+  const std::string file = folder.file("saved.syx", {0xF0, 0x7D, 0x01, 0xF7});
   const std::string missed = "pmckeys: the JACK server missed a cycle after [01] of 1 messages: the device may hold a "
                              "mix of old and new content; verify FILE or restore it again\n";
   const std::map<std::string, int> ends = sideBySide(500, 3, [&] {

@@ -1,6 +1,5 @@
-// Runs a test on the machine's ALSA sequencer (tests/alsa_vm.sh boots a
-// kernel with one), PMCKEYS_MIDI_API=alsa for it and the programs it starts;
-// skips it, saying why, where there is none.
+// Runs a test on the machine's ALSA sequencer (tests/alsa_vm.sh boots a kernel with one), PMCKEYS_MIDI_API=alsa for
+// it and the programs it starts; skips it, saying why, where there is none.
 #ifndef PMCKEYS_TESTS_SUPPORT_ALSA_H
 #define PMCKEYS_TESTS_SUPPORT_ALSA_H
 

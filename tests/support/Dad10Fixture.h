@@ -1,6 +1,5 @@
-// A device model on a SpyPort, a key port that records every call made on
-// it and feeds the keys into a menu model; standard output and standard
-// error can be captured around a press.
+// A device model on a SpyPort, a key port that records every call made on it and feeds the keys into a
+// menu model; standard output and standard error can be captured around a press.
 #ifndef PMCKEYS_TESTS_SUPPORT_DAD10FIXTURE_H
 #define PMCKEYS_TESTS_SUPPORT_DAD10FIXTURE_H
 
@@ -29,8 +28,7 @@ public:
 
   // Every call as "send 251" or "sleep 15".
   const std::vector<std::string>& calls() const { return fCalls; }
-  // The codes of the keys pressed (every send but the release code), and
-  // the menu model they moved, with the operations they carried out.
+  // The codes of the keys pressed (but the release code), the menu model they moved, what they carried out.
   const std::vector<int>& keys() const { return fKeys; }
   const MenuModel& model() const { return fModel; }
   const std::vector<std::string>& performed() const { return fPerformed; }
@@ -52,8 +50,7 @@ private:
 class Dad10Fixture : public testing::Test {
 protected:
   struct Output {
-    std::string out;
-    std::string err;
+    std::string out, err;
   };
 
   // Runs f with both standard streams captured.

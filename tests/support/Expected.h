@@ -1,5 +1,4 @@
-// What several tests expect, written once: pmckeys' own texts, and a check
-// for an exception with its message.
+// What several tests expect, written once: pmckeys' own texts, and a check for an exception's message.
 #ifndef PMCKEYS_TESTS_SUPPORT_EXPECTED_H
 #define PMCKEYS_TESTS_SUPPORT_EXPECTED_H
 

@@ -1,7 +1,6 @@
-// A JACK client of a test's own that overruns its process cycles when asked,
-// as a client on a loaded machine does: the server misses those cycles
-// (xruns) and tells every client. Opened on the server JACK_DEFAULT_SERVER
-// names (JackServer sets it), active while it lives; owns its client.
+// A JACK client of a test's own that overruns its process cycles when asked, as a client on a loaded machine does:
+// the server misses those cycles (xruns) and tells every client. Opened on the server JACK_DEFAULT_SERVER names
+// (JackServer sets it), active while it lives; owns its client.
 #ifndef PMCKEYS_TESTS_SUPPORT_LATECLIENT_H
 #define PMCKEYS_TESTS_SUPPORT_LATECLIENT_H
 

@@ -1,9 +1,7 @@
-// A device played from outside pmckeys: its keypad a board served on a
-// pseudo-terminal in this process, its MIDI OUT what the test hands in. The
-// dump's keys start the dump, each System Exclusive message in pieces when
-// the cable has carried them, with pauses; a key meanwhile stops it after
-// the message in progress, unless the device goes on. A test may act on the
-// Nth key (OnKey) and send bytes of its own then.
+// A device played from outside pmckeys: its keypad a board served on a pseudo-terminal in this process, its
+// MIDI OUT what the test hands in. The dump's keys start the dump, each message in pieces as the cable
+// carries them; a key meanwhile stops it after the message in progress, unless the device goes on. OnKey
+// acts on the Nth key and may send bytes of its own.
 #ifndef PMCKEYS_TESTS_SUPPORT_OUTSIDEDEVICE_H
 #define PMCKEYS_TESTS_SUPPORT_OUTSIDEDEVICE_H
 
@@ -20,8 +18,7 @@
 #include "simulator/SimulatedBoard.h"
 #include "tests/support/Must.h"
 
-// A System Exclusive message, its data counting up from `seed` (modulo
-// 127): a piece lost, doubled or out of place shows.
+// A System Exclusive message, its data counting up from `seed` (modulo 127): a piece lost or moved shows.
 inline MidiBytes sysex(std::size_t size, unsigned char seed = 0) {
   MidiBytes message(size, 0xF0);
   for (std::size_t i = 1; i + 1 < size; ++i) message[i] = static_cast<unsigned char>((seed + i) % 127);

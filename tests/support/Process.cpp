@@ -124,6 +124,8 @@ std::string ScratchFolder::file(const std::string& name, const std::vector<unsig
   return path + "/" + name;
 }
 
+std::string ScratchFolder::listing() const { return runProcess("/bin/ls", {"-A", path}).out; }
+
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);

@@ -1,6 +1,5 @@
-// Runs a program as a user would from a shell: its own process, the given
-// arguments and standard input, and the environment of the tests with
-// changes. Collects standard output, standard error and how it ended.
+// Runs a program as a user would from a shell: its own process, the given arguments and standard input, the
+// tests' environment with changes. Collects standard output, standard error and how it ended.
 #ifndef PMCKEYS_TESTS_SUPPORT_PROCESS_H
 #define PMCKEYS_TESTS_SUPPORT_PROCESS_H
 
@@ -32,9 +31,13 @@ struct ProcessOptions {
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                          const ProcessOptions& options = ProcessOptions());
+inline ProcessOptions withEnv(std::map<std::string, std::string> env) {
+  ProcessOptions options;
+  options.env = std::move(env);
+  return options;
+}
 
-// A new empty file in /tmp for a program to write to; takeFile() reads it
-// back and removes it.
+// A new empty file in /tmp for a program to write to; takeFile() reads it back and removes it.
 std::string scratchFile();
 // A new folder in /tmp, removed with all it holds when the object goes.
 struct ScratchFolder {
@@ -44,13 +47,13 @@ struct ScratchFolder {
   ScratchFolder& operator=(const ScratchFolder&) = delete;
   // Writes a file of that name there; gives its path.
   std::string file(const std::string& name, const std::vector<unsigned char>& bytes) const;
+  std::string listing() const;  // as ls -A lists it
   std::string path;
 };
 std::string readFile(const std::string& path);
 std::string takeFile(const std::string& path);
 
-// The text of a file kept with the tests (tests/expected/), with @VERSION@
-// and @DOC_DIR@ filled in.
+// The text of a file kept with the tests (tests/expected/), with @VERSION@ and @DOC_DIR@ filled in.
 std::string readTestFile(const std::string& name);
 
 #endif

@@ -25,6 +25,13 @@ void parseTrace(SimRun& run) {
   }
 }
 
+SimRun readTrace(const std::string& file) {
+  SimRun run;
+  run.trace = readFile(file);
+  parseTrace(run);
+  return run;
+}
+
 SimRun runUnderSim(const std::vector<std::string>& pmckeysArgs, const std::vector<std::string>& simOptions,
                    const char* input, const char* shell, const std::map<std::string, std::string>& env) {
   const std::string traceFile = scratchFile();

@@ -1,6 +1,5 @@
-// Runs a pmckeys command under pmckeys-sim, the simulated board, and reads
-// back the trace: the characters the board received with their times, and
-// the summary lines.
+// Runs a pmckeys command under pmckeys-sim, the simulated board, and reads back the trace: the characters
+// the board received with their times, and the summary lines.
 #ifndef PMCKEYS_TESTS_SUPPORT_SIMRUN_H
 #define PMCKEYS_TESTS_SUPPORT_SIMRUN_H
 
@@ -21,15 +20,16 @@ struct SimRun {
 
 // Fills the other fields from run.trace.
 void parseTrace(SimRun& run);
+// The run a trace file shows so far.
+SimRun readTrace(const std::string& file);
 
 // What the simulated device's memory holds, as the summary says it.
 const char* const kUserMemory = "the user's patches, banks and sets (dump CRC-32 6d3e3e28)";
 const char* const kFactoryMemory = "the factory presets: every patch the user made is gone (dump CRC-32 0145f66c)";
 const char* const kRestoredMemory = "the user's patches, banks and sets, restored from a dump (dump CRC-32 6d3e3e28)";
 
-// simOptions: options of pmckeys-sim before "--" (such as a fault). shell:
-// a sh command line that runs "$@" (pmckeys and its arguments) in its place.
-// env: variables set for both.
+// simOptions: of pmckeys-sim, before "--". shell: a sh command line that runs "$@" (pmckeys and its
+// arguments) in its place. env: variables set for both.
 SimRun runUnderSim(const std::vector<std::string>& pmckeysArgs, const std::vector<std::string>& simOptions = {},
                    const char* input = nullptr, const char* shell = nullptr,
                    const std::map<std::string, std::string>& env = {});

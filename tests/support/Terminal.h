@@ -1,6 +1,5 @@
-// A program on a terminal of its own (a pane of a private tmux server),
-// driven as a person at the keyboard drives it, its screen read back. The
-// pane stays after the program ends, so its last screen can be read.
+// A program on a terminal of its own (a pane of a private tmux server), driven as a person at the keyboard drives
+// it, its screen read back. The pane stays after the program ends, so its last screen can be read.
 #ifndef PMCKEYS_TESTS_SUPPORT_TERMINAL_H
 #define PMCKEYS_TESTS_SUPPORT_TERMINAL_H
 
