@@ -62,11 +62,25 @@ Result<std::unique_ptr<Midi>> make(int api, const std::string& clientName) {
   }
 }
 
-std::vector<std::string> portsOf(RtMidi& midi) {
+std::vector<std::string> readPorts(RtMidi& midi) {
   std::vector<std::string> names;
   const unsigned int count = midi.getPortCount();
   for (unsigned int i = 0; i < count; ++i) names.push_back(midi.getPortName(i));
   return names;
+}
+
+// The names of the ports `midi` sees. RtMidi reads the server's list anew
+// for the count and for each name: a client starting or ending beside us
+// meanwhile leaves a gap (named "" after an error of RtMidi's own) or shifts
+// the names. The list counts when two reads in a row agree and have no gap.
+std::vector<std::string> portsOf(RtMidi& midi) {
+  std::vector<std::string> names, again = readPorts(midi);
+  for (int attempt = 0; attempt < OPEN_ATTEMPTS; ++attempt) {
+    names = std::move(again);
+    again = readPorts(midi);
+    if (again == names && std::find(names.begin(), names.end(), std::string()) == names.end()) break;
+  }
+  return again;
 }
 
 void ignoreError(RtMidiError::Type, const std::string&, void*) {}
@@ -84,18 +98,22 @@ Result<std::vector<std::string>> listPorts(int api, const std::string& clientNam
 // Opens the port of that full name on the wrapper's RtMidi object. RtMidi
 // opens a port by its place in the list, which another program may change
 // between the look and the open (a client starting or ending beside us): the
-// open counts only if the list is the same after it, else it is made again.
+// open counts only if the list is the same after it, else it is made again;
+// an error is the open's own only if the list did not change meanwhile.
 template <typename Wrapper>
 Result<> openNamed(Wrapper& wrapper, const std::string& port, const std::string& ownPort) {
   for (int attempt = 0; attempt < OPEN_ATTEMPTS; ++attempt) {
+    if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));  // past a burst of changes
     const std::vector<std::string> names = portsOf(wrapper.midi());
     const auto found = std::find(names.begin(), names.end(), port);
-    if (found == names.end()) break;
+    if (found == names.end()) continue;
+    wrapper.lastError().clear();
     wrapper.midi().openPort(static_cast<unsigned int>(found - names.begin()), ownPort);
-    if (!wrapper.lastError().empty()) return Failed(wrapper.lastError());
-    if (portsOf(wrapper.midi()) == names) return Done();
+    const std::string error = wrapper.lastError();
+    if (portsOf(wrapper.midi()) == names) return failureIf(error);
     wrapper.midi().closePort();
   }
+  wrapper.lastError().clear();
   return Failed("no MIDI port <" + port + ">");
 }
 
